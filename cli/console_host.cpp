@@ -1,0 +1,109 @@
+#include "console_host.h"
+
+#include "extract_job.h"
+#include "job_status.h"
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <poll.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int POLL_MS = 100;
+
+// Waits for a line on the terminal; gives up when Ctrl+C asked for an abort meanwhile.
+bool read_answer_line(char* line, int size) {
+    pollfd input{STDIN_FILENO, POLLIN, 0};
+    while (reply_state.load() != REPLY_ABORT) {
+        const int ready = poll(&input, 1, POLL_MS);
+        if (ready > 0) return std::fgets(line, size, stdin) != nullptr;
+        if (ready < 0 && errno != EINTR) return false;
+    }
+    return false;
+}
+
+} // namespace
+
+ConsoleHost::ConsoleHost(const Options& options_, const std::string& folder_)
+    : options(options_), folder(folder_), show_progress(!options_.quiet && isatty(STDERR_FILENO)) {}
+
+void ConsoleHost::report(int32_t code) {
+    if (code == JOB_QUESTION) {
+        reply_state = answer_question();
+        return;
+    }
+    if (code == JOB_WRITING) return;
+    clear_progress();
+    final_code = code;
+    if (code == JOB_CANCELLED) return;
+    std::fprintf(stderr, "unbank: %s: %s\n", options.bank.c_str(), job_status_text(uint32_t(code)));
+}
+
+void ConsoleHost::report_done() {
+    clear_progress();
+    final_code = JOB_DONE;
+    if (!options.quiet)
+        std::fprintf(stderr, "%s %d slot(s) into %s\n", job_status_text(JOB_DONE),
+                     progress_total.load() - 1, folder.c_str());
+}
+
+void ConsoleHost::request_repaint() {
+    const int32_t done = progress_current.load() - 1, total = progress_total.load() - 1;
+    if (!show_progress || done < 0 || done >= total) return;
+    std::fprintf(stderr, "\r\033[K[%d/%d] %s", done + 1, total, output_name);
+    std::fflush(stderr);
+    progress_shown = true;
+}
+
+bool ConsoleHost::choose_folder(char chosen[PATH_BYTES]) {
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error || folder.size() >= size_t(PATH_BYTES)) {
+        std::fprintf(stderr, "unbank: cannot use folder %s: %s\n", folder.c_str(),
+                     error ? error.message().c_str() : "path too long");
+        final_code = JOB_WRITE_ERROR;
+        return false;
+    }
+    std::snprintf(chosen, PATH_BYTES, "%s", folder.c_str());
+    return true;
+}
+
+int32_t ConsoleHost::answer_question() {
+    switch (options.overwrite) {
+    case Overwrite::All: return REPLY_YES_TO_ALL;
+    case Overwrite::Never: return REPLY_NO;
+    case Overwrite::Ask: break;
+    }
+    clear_progress();
+    if (isatty(STDIN_FILENO)) return ask_terminal();
+    std::fprintf(stderr, "%s exists, skipped (use -y to overwrite)\n", output_name);
+    return REPLY_NO;
+}
+
+// The four answers of the window's prompt; end of input or Ctrl+C cancels.
+int32_t ConsoleHost::ask_terminal() {
+    for (;;) {
+        std::fprintf(stderr,
+                     "%s already exists. Overwrite? [y]es, [a]ll, [n]o, [c]ancel: ", output_name);
+        std::fflush(stderr);
+        char line[64];
+        if (!read_answer_line(line, sizeof line)) {
+            std::fputc('\n', stderr);
+            return REPLY_ABORT;
+        }
+        switch (line[0] | 0x20) {
+        case 'y': return REPLY_WRITE;
+        case 'a': return REPLY_YES_TO_ALL;
+        case 'n': return REPLY_NO;
+        case 'c': return REPLY_ABORT;
+        }
+    }
+}
+
+void ConsoleHost::clear_progress() {
+    if (!progress_shown) return;
+    std::fputs("\r\033[K", stderr);
+    progress_shown = false;
+}

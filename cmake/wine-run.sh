@@ -1,0 +1,7 @@
+#!/bin/sh
+# Runs a Windows program of the build under 64-bit Wine: wine-run.sh PROGRAM.exe ARGS...
+set -e
+bin_dir=$(cd "$(dirname "$1")" && pwd)
+build_dir=$(dirname "$bin_dir")
+. "$(dirname "$0")/wine-env.sh"
+exec "$WINELOADER" "$@"

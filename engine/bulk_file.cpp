@@ -1,0 +1,61 @@
+#include "bulk_file.h"
+
+#include "job_status.h"
+#include <cstring>
+
+namespace {
+
+// Directory numbers are 24-bit big-endian memory addresses.
+int32_t be24(const uint8_t* record, int offset) {
+    return (int32_t(record[offset]) << 16) | (int32_t(record[offset + 1]) << 8) |
+           int32_t(record[offset + 2]);
+}
+
+constexpr int STATUS_AT = 21;
+
+bool read_exactly(std::FILE* stream, uint8_t* buffer, size_t length) {
+    return std::fread(buffer, 1, length, stream) == length;
+}
+
+} // namespace
+
+bool is_bulk_header(const uint8_t header[HEADER_BYTES]) {
+    return std::memcmp(header, "QUMA", 4) == 0 && header[6] == 'W';
+}
+
+// A file that ends inside the directory yields the slots of the records read whole; the
+// missing records count as empty.
+int read_slot_table(std::FILE* stream, SlotInfo table[MAX_SLOTS]) {
+    int count = 0;
+    uint8_t record[STEREO_RECORD_BYTES];
+    for (int slot = 0; slot < MONO_SLOTS; ++slot) {
+        if (!read_exactly(stream, record, MONO_RECORD_BYTES)) return count;
+        if (record[STATUS_AT] == EMPTY_SLOT) continue;
+        SlotInfo& info      = table[count++];
+        info.id             = uint32_t(slot);
+        info.status         = record[STATUS_AT];
+        info.data_offset    = be24(record, 6) - MEMORY_BASE;
+        info.right_distance = 0;
+        info.total_samples  = be24(record, 3) - be24(record, 0) + 1;
+    }
+    for (int slot = 0; slot < STEREO_SLOTS; ++slot) {
+        if (!read_exactly(stream, record, STEREO_RECORD_BYTES)) return count;
+        if (record[STATUS_AT] == EMPTY_SLOT) continue;
+        SlotInfo& info      = table[count++];
+        info.id             = FIRST_STEREO_ID + uint32_t(slot);
+        info.status         = record[STATUS_AT];
+        info.data_offset    = be24(record, 6) - MEMORY_BASE;
+        info.right_distance = be24(record, 25) - be24(record, 6);
+        info.total_samples  = 2 * (be24(record, 3) - be24(record, 22) + 1);
+    }
+    return count;
+}
+
+int32_t load_bulk_file(std::FILE* stream, SlotInfo table[MAX_SLOTS], int& count) {
+    uint8_t header[HEADER_BYTES];
+    if (!read_exactly(stream, header, HEADER_BYTES) || !is_bulk_header(header)) return JOB_NOT_BULK;
+    if (std::fseek(stream, SECOND_HEADER_OFFSET, SEEK_SET) != 0) return JOB_NOT_BULK;
+    if (!read_exactly(stream, header, HEADER_BYTES) || !is_bulk_header(header)) return JOB_NOT_BULK;
+    count = read_slot_table(stream, table);
+    return count == 0 ? JOB_EMPTY : JOB_DONE;
+}

@@ -1,0 +1,34 @@
+// The extraction job and the words it shares with the user interface thread.
+#pragma once
+#include "job_host.h"
+#include "slot_info.h"
+#include <atomic>
+#include <cstdint>
+
+#ifdef _WIN32
+constexpr char PATH_SEPARATOR = '\\';
+#else
+constexpr char PATH_SEPARATOR = '/';
+#endif
+
+constexpr int OUTPUT_NAME_BYTES = 8; // "00s.wav" and its terminator
+
+// Written by the user interface thread only; start_job copies it for the job.
+extern char bulk_path[PATH_BYTES];
+// The current output file's name without its folder, written by the worker.
+extern char output_name[OUTPUT_NAME_BYTES];
+
+extern std::atomic<int32_t> busy_flag;        // 1 from start_job until the worker's last act
+extern std::atomic<int32_t> reply_state;      // see Reply
+extern std::atomic<int32_t> progress_current; // 100 and 100 before the first job
+extern std::atomic<int32_t> progress_total;
+
+// "%02d.wav" for mono slot n, "%02ds.wav" for stereo slot n.
+void format_output_name(const SlotInfo& slot, char name[OUTPUT_NAME_BYTES]);
+
+// Starts the worker on a copy of bulk_path; busy_flag reads 1 when this returns. Call only
+// while busy_flag is 0.
+void start_job(JobHost& host);
+
+// The worker procedure.
+void ExtractJob();

@@ -1,0 +1,22 @@
+// What the extraction job needs of its user interface. The window is one host, the console
+// another. The job calls these from its worker thread.
+#pragma once
+#include <cstdint>
+
+constexpr int PATH_BYTES = 260;
+
+class JobHost {
+  public:
+    // Codes 1 to 7: returns once the user interface has handled the code; for the question
+    // (4) the answer is in the reply state by then.
+    virtual void report(int32_t code) = 0;
+    // Code 0: delivered later, the job does not wait.
+    virtual void report_done() = 0;
+    // The progress picture should be redrawn from the counters soon.
+    virtual void request_repaint() = 0;
+    // Fills folder with a chosen file-system folder; false when the prompt was dismissed.
+    virtual bool choose_folder(char folder[PATH_BYTES]) = 0;
+
+  protected:
+    ~JobHost() = default;
+};

@@ -1,0 +1,15 @@
+// Writes one slot of an open bulk file as a 16-bit PCM WAV file at 32000 Hz.
+#pragma once
+#include "slot_info.h"
+#include <cstdint>
+#include <cstdio>
+
+constexpr int32_t SAMPLE_RATE  = 32000;
+constexpr int WAV_HEADER_BYTES = 44;
+
+// Builds the 44-byte RIFF/WAVE header for a slot of the given size.
+void make_wav_header(int32_t total_samples, int channels, uint8_t header[WAV_HEADER_BYTES]);
+
+// 0 when written completely; otherwise 1 (bulk file read or seek), 2 (output) or 6 (aborted
+// through the reply state). The output is closed on return; an incomplete file stays.
+int32_t write_slot(std::FILE* bulk, const SlotInfo& slot, const char* out_path);

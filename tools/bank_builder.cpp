@@ -1,0 +1,130 @@
+#include "bank_builder.h"
+
+#include "block_format.h"
+#include "encoder.h"
+#include <cstdio>
+
+namespace {
+
+constexpr uint32_t SECOND_HEADER    = 0x80000;
+constexpr uint32_t MONO_DIRECTORY   = SECOND_HEADER + 20;
+constexpr uint32_t MONO_RECORD      = 26;
+constexpr uint32_t STEREO_DIRECTORY = MONO_DIRECTORY + 100 * MONO_RECORD;
+constexpr uint32_t STEREO_RECORD    = 28;
+constexpr uint32_t MEMORY_BASE      = 0x60000;
+constexpr uint32_t STATUS_AT        = 21;
+
+void put_be24(std::vector<uint8_t>& image, uint32_t offset, uint32_t value) {
+    image[offset]     = uint8_t(value >> 16);
+    image[offset + 1] = uint8_t(value >> 8);
+    image[offset + 2] = uint8_t(value);
+}
+
+void put_header(std::vector<uint8_t>& image, uint32_t offset) {
+    const char magic[] = "QUMA";
+    for (int i = 0; i < 4; ++i)
+        image[offset + i] = uint8_t(magic[i]);
+    image[offset + 6] = 'W';
+}
+
+void append(std::vector<uint8_t>& image, const std::vector<uint8_t>& blocks) {
+    image.insert(image.end(), blocks.begin(), blocks.end());
+}
+
+bool check_slot(const BankSlot& slot, std::vector<bool>& mono_used, std::vector<bool>& stereo_used,
+                std::string& error) {
+    std::vector<bool>& used = slot.stereo ? stereo_used : mono_used;
+    const char* kind        = slot.stereo ? "stereo" : "mono";
+    if (slot.number < 0 || slot.number >= int(used.size())) {
+        error = std::string(kind) + " slot " + std::to_string(slot.number) +
+                " does not exist (0.." + std::to_string(used.size() - 1) + ")";
+        return false;
+    }
+    if (used[slot.number]) {
+        error = std::string(kind) + " slot " + std::to_string(slot.number) + " given twice";
+        return false;
+    }
+    if (slot.stereo && slot.left.size() != slot.right.size()) {
+        error = "stereo slot " + std::to_string(slot.number) + ": channels differ in length";
+        return false;
+    }
+    used[slot.number] = true;
+    return true;
+}
+
+} // namespace
+
+std::vector<uint8_t> encode_channel(const std::vector<int16_t>& samples) {
+    const size_t blocks =
+        samples.empty() ? 1 : (samples.size() + BLOCK_SAMPLES - 1) / BLOCK_SAMPLES;
+    std::vector<uint8_t> out(blocks * BLOCK_BYTES);
+    CodecState state;
+    for (size_t b = 0; b < blocks; ++b) {
+        int16_t chunk[BLOCK_SAMPLES];
+        const int16_t pad = samples.empty() ? 0 : samples.back();
+        for (size_t k = 0; k < size_t(BLOCK_SAMPLES); ++k) {
+            const size_t i = b * BLOCK_SAMPLES + k;
+            chunk[k]       = i < samples.size() ? samples[i] : pad;
+        }
+        encode_block(chunk, &out[b * BLOCK_BYTES], state);
+    }
+    return out;
+}
+
+bool build_bank(const std::vector<BankSlot>& slots, std::vector<uint8_t>& image,
+                std::string& error) {
+    std::vector<bool> mono_used(100), stereo_used(50);
+    for (const BankSlot& slot : slots)
+        if (!check_slot(slot, mono_used, stereo_used, error)) return false;
+
+    image.assign(FIRST_DATA_OFFSET, 0);
+    put_header(image, 0);
+    put_header(image, SECOND_HEADER);
+    for (uint32_t j = 0; j < 100; ++j)
+        image[MONO_DIRECTORY + j * MONO_RECORD + STATUS_AT] = 0xFF;
+    for (uint32_t j = 0; j < 50; ++j)
+        image[STEREO_DIRECTORY + j * STEREO_RECORD + STATUS_AT] = 0xFF;
+
+    for (const BankSlot& slot : slots) {
+        const uint32_t start            = uint32_t(image.size()) + MEMORY_BASE;
+        const uint32_t frames           = uint32_t(slot.left.size());
+        const uint32_t last             = start + frames - 1; // inclusive end; start - 1 when empty
+        const std::vector<uint8_t> left = encode_channel(slot.left);
+        append(image, left);
+        if (slot.stereo) {
+            append(image, encode_channel(slot.right));
+            const uint32_t record = STEREO_DIRECTORY + uint32_t(slot.number) * STEREO_RECORD;
+            put_be24(image, record + 3, last);
+            put_be24(image, record + 6, start);
+            image[record + STATUS_AT] = 0;
+            put_be24(image, record + 22, start);
+            put_be24(image, record + 25, start + uint32_t(left.size()));
+        } else {
+            const uint32_t record = MONO_DIRECTORY + uint32_t(slot.number) * MONO_RECORD;
+            put_be24(image, record + 0, start);
+            put_be24(image, record + 3, last);
+            put_be24(image, record + 6, start);
+            image[record + STATUS_AT] = 0;
+        }
+        if (image.size() > MAX_IMAGE_BYTES) {
+            error = "the samples take " + std::to_string(image.size() - FIRST_DATA_OFFSET) +
+                    " bytes; a bank holds at most " +
+                    std::to_string(MAX_IMAGE_BYTES - FIRST_DATA_OFFSET);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool write_file(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) {
+        error = "cannot create " + path;
+        return false;
+    }
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    if (std::fclose(file) == 0 && written) return true;
+    std::remove(path.c_str());
+    error = "cannot write " + path;
+    return false;
+}
