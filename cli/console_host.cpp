@@ -36,23 +36,26 @@ void ConsoleHost::report(int32_t code) {
     }
     if (code == JOB_WRITING) return;
     clear_progress();
-    final_code = code;
+    show_progress = false;
+    final_code    = folder_failed ? int(JOB_WRITE_ERROR) : code;
     if (code == JOB_CANCELLED) return;
     std::fprintf(stderr, "unbank: %s: %s\n", options.bank.c_str(), job_status_text(uint32_t(code)));
 }
 
 void ConsoleHost::report_done() {
     clear_progress();
-    final_code = JOB_DONE;
+    show_progress = false;
+    final_code    = JOB_DONE;
     if (!options.quiet)
         std::fprintf(stderr, "%s %d slot(s) into %s\n", job_status_text(JOB_DONE),
                      progress_total.load() - 1, folder.c_str());
 }
 
 void ConsoleHost::request_repaint() {
+    // After each slot: how many are done, and the last one's file.
     const int32_t done = progress_current.load() - 1, total = progress_total.load() - 1;
-    if (!show_progress || done < 0 || done >= total) return;
-    std::fprintf(stderr, "\r\033[K[%d/%d] %s", done + 1, total, output_name);
+    if (!show_progress || done < 1) return;
+    std::fprintf(stderr, "\r\033[K[%d/%d] %s", done, total, output_name);
     std::fflush(stderr);
     progress_shown = true;
 }
@@ -63,7 +66,7 @@ bool ConsoleHost::choose_folder(char chosen[PATH_BYTES]) {
     if (error || folder.size() >= size_t(PATH_BYTES)) {
         std::fprintf(stderr, "unbank: cannot use folder %s: %s\n", folder.c_str(),
                      error ? error.message().c_str() : "path too long");
-        final_code = JOB_WRITE_ERROR;
+        folder_failed = true;
         return false;
     }
     std::snprintf(chosen, PATH_BYTES, "%s", folder.c_str());

@@ -26,5 +26,6 @@ class ConsoleHost : public JobHost {
     std::string folder;
     bool show_progress;
     bool progress_shown = false;
+    bool folder_failed  = false;
     std::atomic<int> final_code{0};
 };

@@ -51,11 +51,17 @@ int read_slot_table(std::FILE* stream, SlotInfo table[MAX_SLOTS]) {
     return count;
 }
 
-int32_t load_bulk_file(std::FILE* stream, SlotInfo table[MAX_SLOTS], int& count) {
+// A read that fails (rather than finding the file's end) is a read error, not a verdict on
+// the file: old media fail that way, and the user must hear it.
+int32_t load_bulk_file(std::FILE* stream, SlotInfo table[MAX_SLOTS], int& count)
+{
+    count = 0;
     uint8_t header[HEADER_BYTES];
-    if (!read_exactly(stream, header, HEADER_BYTES) || !is_bulk_header(header)) return JOB_NOT_BULK;
-    if (std::fseek(stream, SECOND_HEADER_OFFSET, SEEK_SET) != 0) return JOB_NOT_BULK;
-    if (!read_exactly(stream, header, HEADER_BYTES) || !is_bulk_header(header)) return JOB_NOT_BULK;
-    count = read_slot_table(stream, table);
+    const bool first  = read_exactly(stream, header, HEADER_BYTES) && is_bulk_header(header);
+    const bool second = first && std::fseek(stream, SECOND_HEADER_OFFSET, SEEK_SET) == 0 &&
+                        read_exactly(stream, header, HEADER_BYTES) && is_bulk_header(header);
+    if (second) count = read_slot_table(stream, table);
+    if (std::ferror(stream)) return JOB_READ_ERROR;
+    if (!second) return JOB_NOT_BULK;
     return count == 0 ? JOB_EMPTY : JOB_DONE;
 }

@@ -18,5 +18,5 @@ bool is_bulk_header(const uint8_t header[HEADER_BYTES]);
 int read_slot_table(std::FILE* stream, SlotInfo table[MAX_SLOTS]);
 
 // Tests both headers and reads the directory: 0 with count set, else the job status code
-// (3 not a bulk file, 5 no used slot).
+// (1 a read failed, 3 not a bulk file, 5 no used slot).
 int32_t load_bulk_file(std::FILE* stream, SlotInfo table[MAX_SLOTS], int& count);

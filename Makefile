@@ -1,0 +1,58 @@
+# make demo: installs what is missing, builds, makes a demo bank and extracts it.
+# make test: installs what is missing, builds every configuration, runs every test.
+
+PRESETS  := native win64 win32
+PACKAGES := cmake make g++ googletest libbenchmark-dev python3 \
+            g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 xvfb xauth
+NATIVE   := build/native/bin
+JOBS     ?= 2
+
+.PHONY: all deps build build-native test test-native test-win64 demo bench format clean
+
+all: build
+
+# Installs only the packages that are missing; apt's lists are refreshed only then.
+deps:
+	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+	  echo "installing:" $$missing; \
+	  apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $$missing; \
+	fi
+
+build-native: deps
+	cmake --preset native >/dev/null
+	cmake --build --preset native -j$(JOBS)
+
+build: build-native
+	for p in win64 win32; do \
+	  cmake --preset $$p >/dev/null && cmake --build --preset $$p -j$(JOBS) || exit 1; \
+	done
+
+test-native: build-native
+	ctest --preset native -j$(JOBS)
+
+# The Windows build runs under 64-bit Wine on a virtual X display; Wine's server and
+# services start outside ctest so no test inherits them.
+test-win64: build
+	cmake/wine-session.sh start build/win64
+	xvfb-run -a -s "-screen 0 1024x768x24" ctest --preset win64; \
+	  status=$$?; cmake/wine-session.sh stop build/win64; exit $$status
+
+test: build test-native test-win64
+
+demo: build-native
+	rm -rf demo && mkdir -p demo
+	$(NATIVE)/mkbank demo/demo.zp4 --demo
+	$(NATIVE)/unbank --list demo/demo.zp4
+	$(NATIVE)/unbank -q -o demo/wav demo/demo.zp4
+	@echo "Written into demo/wav:" && ls -l demo/wav
+
+bench: build-native
+	$(NATIVE)/codec_bench
+	$(NATIVE)/engine_bench
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+clean:
+	rm -rf build demo

@@ -1,0 +1,268 @@
+#include "run_program.h"
+#include "test_banks.h"
+
+#include <fstream>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using Args   = std::vector<std::string>;
+
+const std::vector<uint8_t> untouched = {'k', 'e', 'e', 'p'};
+
+class UnbankTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        folder = fresh_folder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    }
+
+    std::string make_bank(const std::vector<BankSlot>& bank_slots)
+    {
+        slots = bank_slots;
+        return write_bank(folder, "bank.zp4", slots);
+    }
+
+    ProgramRun unbank(const Args& args) { return run_program(UNBANK_PATH, args, folder); }
+    std::string in_folder(const std::string& a, const std::string& b = "") const
+    {
+        return b.empty() ? join(folder, a) : join(join(folder, a), b);
+    }
+
+    std::string folder;
+    std::vector<BankSlot> slots;
+};
+
+TEST_F(UnbankTest, ExtractsIntoAFolderNamedAfterTheBank)
+{
+    make_bank({mono_slot(3, 1000), stereo_slot(1, 500)});
+    const ProgramRun run = unbank({"bank.zp4"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(read_bytes(in_folder("bank", "03.wav")), expected_wav(slots[0]));
+    EXPECT_EQ(read_bytes(in_folder("bank", "01s.wav")), expected_wav(slots[1]));
+    EXPECT_EQ(run.out, "");
+}
+
+TEST_F(UnbankTest, OutputFolderIsCreatedWithItsParents)
+{
+    make_bank({mono_slot(0, 10)});
+    const ProgramRun run = unbank({"-q", "-o", "a/b/c", "bank.zp4"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(read_bytes(in_folder("a/b/c", "00.wav")), expected_wav(slots[0]));
+    EXPECT_EQ(run.err, "");
+}
+
+TEST_F(UnbankTest, FailuresExitWithTheJobCodeAndTheProgramsText)
+{
+    write_bytes(in_folder("notes.zp4"), std::vector<uint8_t>(1000, 'x'));
+    std::vector<uint8_t> empty;
+    std::string error;
+    ASSERT_TRUE(build_bank({}, empty, error));
+    write_bytes(in_folder("empty.zp4"), empty);
+    write_bytes(in_folder("file"), untouched);
+    make_bank({mono_slot(0, 10)});
+
+    struct Case {
+        Args args;
+        int status;
+        std::string err;
+    } cases[] = {
+        {{"notes.zp4"}, 3, "unbank: notes.zp4: Not ZP-4 file\n"},
+        {{"missing.zp4"}, 1, "unbank: missing.zp4: Read error\n"},
+        {{"empty.zp4"}, 5, "unbank: empty.zp4: ZP-4 file has no contents\n"},
+        {{"-l", "notes.zp4"}, 3, "unbank: notes.zp4: Not ZP-4 file\n"},
+        {{"-o", "file/sub", "bank.zp4"}, 2, "unbank: cannot use folder file/sub: "},
+    };
+    for (const Case& c : cases) {
+        const ProgramRun run = unbank(c.args);
+        EXPECT_EQ(run.status, c.status) << c.args.back();
+        EXPECT_EQ(run.err.substr(0, c.err.size()), c.err);
+    }
+    EXPECT_FALSE(fs::exists(in_folder("notes"))); // no folder for a file that is not a bank
+}
+
+TEST_F(UnbankTest, UsageErrorsExit64)
+{
+    for (const Args& args : {Args{}, Args{"-x", "a.zp4"}, Args{"-y", "-n", "a.zp4"},
+                             Args{"a.zp4", "b.zp4"}, Args{"-o"}}) {
+        const ProgramRun run = unbank(args);
+        EXPECT_EQ(run.status, 64) << testing::PrintToString(args);
+        EXPECT_NE(run.err.find("usage: unbank"), std::string::npos);
+    }
+    const ProgramRun help = unbank({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("usage: unbank", 0), 0u);
+    EXPECT_EQ(unbank({"--version"}).out.rfind("unbank ", 0), 0u);
+}
+
+TEST_F(UnbankTest, ExistingFilesWithoutATerminalAreSkippedAndSaidSo)
+{
+    make_bank({mono_slot(7, 10), mono_slot(8, 10)});
+    fs::create_directories(in_folder("bank"));
+    write_bytes(in_folder("bank", "07.wav"), untouched);
+    const ProgramRun run = unbank({"bank.zp4"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.err.find("07.wav exists, skipped (use -y to overwrite)\n"), std::string::npos);
+    EXPECT_EQ(read_bytes(in_folder("bank", "07.wav")), untouched);
+    EXPECT_EQ(read_bytes(in_folder("bank", "08.wav")), expected_wav(slots[1]));
+}
+
+TEST_F(UnbankTest, YesOverwritesAndNoClobberSkipsQuietly)
+{
+    make_bank({mono_slot(7, 10), mono_slot(8, 10)});
+    fs::create_directories(in_folder("out"));
+    write_bytes(in_folder("out", "07.wav"), untouched);
+    write_bytes(in_folder("out", "08.wav"), untouched);
+
+    const ProgramRun keep = unbank({"-n", "-o", "out", "bank.zp4"});
+    EXPECT_EQ(keep.status, 0);
+    EXPECT_EQ(keep.err.find("skipped"), std::string::npos);
+    EXPECT_EQ(read_bytes(in_folder("out", "07.wav")), untouched);
+
+    const ProgramRun replace = unbank({"--yes", "-o", "out", "bank.zp4"});
+    EXPECT_EQ(replace.status, 0);
+    EXPECT_EQ(read_bytes(in_folder("out", "07.wav")), expected_wav(slots[0]));
+    EXPECT_EQ(read_bytes(in_folder("out", "08.wav")), expected_wav(slots[1]));
+}
+
+TEST_F(UnbankTest, ListPrintsOneRowPerUsedSlotAndWritesNothing)
+{
+    make_bank({mono_slot(0, 32000), mono_slot(12, 48), stereo_slot(5, 16000)});
+    const ProgramRun run = unbank({"--list", "bank.zp4"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "00.wav   mono       32000 frames    1.000 s  data at 0x080fc0\n"
+                       "12.wav   mono          48 frames    0.002 s  data at 0x088cc0\n"
+                       "05s.wav  stereo     16000 frames    0.500 s  data at 0x088d00\n");
+    EXPECT_FALSE(fs::exists(in_folder("bank")));
+}
+
+// A reader this project did not write must take the files as they are.
+TEST_F(UnbankTest, PythonsWaveModuleReadsTheFiles)
+{
+    make_bank({mono_slot(0, 1234), stereo_slot(0, 999)});
+    ASSERT_EQ(unbank({"-q", "-o", "out", "bank.zp4"}).status, 0);
+    const std::string script = in_folder("check.py");
+    std::ofstream(script) << "import sys, wave\n"
+                             "for name in sys.argv[1:]:\n"
+                             "    with wave.open(name) as w:\n"
+                             "        print(name, w.getnchannels(), w.getsampwidth(),\n"
+                             "              w.getframerate(), w.getnframes(),\n"
+                             "              len(w.readframes(w.getnframes())))\n";
+    const ProgramRun run = run_program("/usr/bin/env", {"python3", script, "out/00.wav", "out/00s.wav"},
+                                folder);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "out/00.wav 1 2 32000 1234 2468\nout/00s.wav 2 2 32000 999 3996\n");
+}
+
+TEST_F(UnbankTest, InterruptStopsWithinTheSlotAndRemovesItsFile)
+{
+    make_bank({mono_slot(0, 100), mono_slot(1, 6000000)});
+    const int pid            = start_program(UNBANK_PATH, {"-q", "-o", "out", "bank.zp4"}, folder);
+    const std::string target = in_folder("out", "01.wav");
+    std::error_code error;
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while ((fs::file_size(target, error) <= 4096 || error) &&
+           std::chrono::steady_clock::now() < give_up) {}
+    kill(pid, SIGINT);
+    EXPECT_EQ(wait_program(pid), 6);
+    EXPECT_FALSE(fs::exists(target));
+    EXPECT_EQ(read_bytes(in_folder("out", "00.wav")), expected_wav(slots[0]));
+}
+
+// On a terminal: the question with its four answers, and the progress line.
+class TerminalSession {
+public:
+    TerminalSession(const std::string& folder, const Args& args)
+    {
+        std::vector<char*> argv{const_cast<char*>(UNBANK_PATH)};
+        for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+        argv.push_back(nullptr);
+        pid = forkpty(&terminal, nullptr, nullptr, nullptr);
+        if (pid == 0) {
+            if (chdir(folder.c_str()) != 0) _exit(126);
+            execv(UNBANK_PATH, argv.data());
+            _exit(127);
+        }
+    }
+
+    // Reads until text appears or the program ends; true when it appeared.
+    bool read_until(const std::string& text)
+    {
+        const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (seen.find(text) == std::string::npos) {
+            if (std::chrono::steady_clock::now() > give_up) return false;
+            pollfd ready{terminal, POLLIN, 0};
+            if (poll(&ready, 1, 100) <= 0) continue;
+            char buffer[256];
+            const ssize_t got = read(terminal, buffer, sizeof buffer);
+            if (got <= 0) return false;
+            seen.append(buffer, size_t(got));
+        }
+        return true;
+    }
+
+    void type(const std::string& text) { ASSERT_EQ(write(terminal, text.data(), text.size()), ssize_t(text.size())); }
+
+    int finish()
+    {
+        read_until("\x04never");
+        int status = 0;
+        waitpid(pid, &status, 0);
+        close(terminal);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+
+    std::string seen;
+
+private:
+    int terminal = -1;
+    pid_t pid    = -1;
+};
+
+TEST_F(UnbankTest, TerminalQuestionTakesTheWindowsFourAnswers)
+{
+    make_bank({mono_slot(1, 10), mono_slot(2, 10), mono_slot(3, 10), mono_slot(4, 10)});
+    fs::create_directories(in_folder("out"));
+    for (const char* name : {"01.wav", "02.wav", "04.wav"}) write_bytes(in_folder("out", name), untouched);
+
+    TerminalSession session(folder, {"-o", "out", "bank.zp4"});
+    ASSERT_TRUE(session.read_until("01.wav already exists. Overwrite? [y]es, [a]ll, [n]o, [c]ancel: "));
+    session.type("maybe\n"); // not an answer: asked again
+    ASSERT_TRUE(session.read_until("\r\n01.wav already exists."));
+    session.type("n\n");
+    ASSERT_TRUE(session.read_until("02.wav already exists. Overwrite?"));
+    session.type("y\n");
+    ASSERT_TRUE(session.read_until("04.wav already exists. Overwrite?"));
+    session.type("c\n");
+    EXPECT_EQ(session.finish(), 6);
+    EXPECT_NE(session.seen.find("[3/4] 03.wav"), std::string::npos); // progress line
+    EXPECT_EQ(read_bytes(in_folder("out", "01.wav")), untouched);
+    EXPECT_EQ(read_bytes(in_folder("out", "02.wav")), expected_wav(slots[1]));
+    EXPECT_EQ(read_bytes(in_folder("out", "03.wav")), expected_wav(slots[2]));
+    EXPECT_EQ(read_bytes(in_folder("out", "04.wav")), untouched);
+}
+
+TEST_F(UnbankTest, TerminalAllAnswersEveryLaterQuestion)
+{
+    make_bank({mono_slot(1, 10), mono_slot(2, 10)});
+    fs::create_directories(in_folder("out"));
+    for (const char* name : {"01.wav", "02.wav"}) write_bytes(in_folder("out", name), untouched);
+    TerminalSession session(folder, {"-o", "out", "bank.zp4"});
+    ASSERT_TRUE(session.read_until("01.wav already exists."));
+    session.type("a\n");
+    EXPECT_EQ(session.finish(), 0);
+    EXPECT_EQ(session.seen.find("02.wav already exists."), std::string::npos);
+    EXPECT_EQ(read_bytes(in_folder("out", "02.wav")), expected_wav(slots[1]));
+}
+
+} // namespace

@@ -1,0 +1,47 @@
+#include "scripted_host.h"
+
+#include "extract_job.h"
+#include "job_status.h"
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+void ScriptedHost::report(int32_t code)
+{
+    codes.push_back(code);
+    if (code == JOB_WRITING) {
+        total_at_start   = progress_total;
+        current_at_start = progress_current;
+    }
+    if (code != JOB_QUESTION) return;
+    questions.push_back(output_name);
+    const size_t asked = questions.size() - 1;
+    reply_state        = asked < answers.size() ? answers[asked] : REPLY_NO;
+}
+
+void ScriptedHost::report_done() { codes.push_back(JOB_DONE); }
+
+void ScriptedHost::request_repaint()
+{
+    repaints.push_back(progress_current);
+    if (on_repaint) on_repaint(progress_current);
+}
+
+bool ScriptedHost::choose_folder(char chosen[PATH_BYTES])
+{
+    ++folder_prompts;
+    std::snprintf(chosen, PATH_BYTES, "%s", folder.c_str());
+    return folder_given;
+}
+
+bool run_job(const std::string& path, ScriptedHost& host)
+{
+    std::snprintf(bulk_path, sizeof bulk_path, "%s", path.c_str());
+    start_job(host);
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (busy_flag.load()) {
+        if (std::chrono::steady_clock::now() > give_up) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}

@@ -1,0 +1,173 @@
+#include "slot_writer.h"
+
+#include "bulk_file.h"
+#include "extract_job.h"
+#include "job_status.h"
+#include "test_banks.h"
+#include <cstring>
+#include <gtest/gtest.h>
+
+namespace {
+
+uint32_t le32(const std::vector<uint8_t>& bytes, size_t at)
+{
+    return uint32_t(bytes[at]) | uint32_t(bytes[at + 1]) << 8 | uint32_t(bytes[at + 2]) << 16 |
+           uint32_t(bytes[at + 3]) << 24;
+}
+
+uint32_t le16(const std::vector<uint8_t>& bytes, size_t at)
+{
+    return uint32_t(bytes[at]) | uint32_t(bytes[at + 1]) << 8;
+}
+
+// A bank on disk, open, with its slot table read.
+class WriterTest : public ::testing::Test {
+protected:
+    void open_bank(const std::vector<uint8_t>& image)
+    {
+        folder                 = fresh_folder("writer");
+        const std::string path = join(folder, "bank.zp4");
+        write_bytes(path, image);
+        bulk = std::fopen(path.c_str(), "rb");
+        ASSERT_NE(bulk, nullptr);
+        ASSERT_EQ(load_bulk_file(bulk, table, count), JOB_DONE);
+    }
+
+    void open_bank(const std::vector<BankSlot>& slots)
+    {
+        std::vector<uint8_t> image;
+        std::string error;
+        ASSERT_TRUE(build_bank(slots, image, error)) << error;
+        open_bank(image);
+    }
+
+    int32_t write(const SlotInfo& slot) { return write_slot(bulk, slot, out().c_str()); }
+    std::string out() const { return join(folder, "out.wav"); }
+
+    void SetUp() override { reply_state = REPLY_WRITE; }
+    void TearDown() override
+    {
+        if (bulk) std::fclose(bulk);
+        reply_state = REPLY_WRITE;
+    }
+
+    std::string folder;
+    std::FILE* bulk = nullptr;
+    SlotInfo table[MAX_SLOTS];
+    int count = 0;
+};
+
+TEST(WavHeader, MonoThirtyThreeSamplesByteForByte)
+{
+    const uint8_t expected[WAV_HEADER_BYTES] = {
+        'R', 'I', 'F', 'F', 102, 0, 0, 0,  'W', 'A', 'V', 'E', 'f', 'm', 't', ' ',
+        16,  0,   0,   0,   1,   0, 1, 0,  0,   0x7D, 0,  0,   0,   0xFA, 0, 0,
+        2,   0,   16,  0,   'd', 'a', 't', 'a', 66, 0, 0, 0,
+    };
+    uint8_t header[WAV_HEADER_BYTES];
+    make_wav_header(33, 1, header);
+    EXPECT_EQ(0, std::memcmp(header, expected, sizeof expected));
+}
+
+TEST(WavHeader, StereoFields)
+{
+    uint8_t bytes[WAV_HEADER_BYTES];
+    make_wav_header(80, 2, bytes);
+    const std::vector<uint8_t> header(bytes, bytes + WAV_HEADER_BYTES);
+    EXPECT_EQ(le32(header, 4), 160u + 36);
+    EXPECT_EQ(le16(header, 22), 2u);
+    EXPECT_EQ(le32(header, 24), 32000u);
+    EXPECT_EQ(le32(header, 28), 128000u);
+    EXPECT_EQ(le16(header, 32), 4u);
+    EXPECT_EQ(le32(header, 40), 160u);
+}
+
+TEST_F(WriterTest, WritesMonoAndStereoSlotsExactly)
+{
+    const std::vector<BankSlot> slots = {mono_slot(0, 33), mono_slot(1, 3000), stereo_slot(0, 40),
+                                         stereo_slot(1, 4097)};
+    open_bank(slots);
+    ASSERT_EQ(count, 4);
+    for (int i = 0; i < count; ++i) {
+        ASSERT_EQ(write(table[i]), JOB_DONE);
+        EXPECT_EQ(read_bytes(out()), expected_wav(slots[i])) << "slot " << i;
+    }
+}
+
+TEST_F(WriterTest, TakesEachRightBlockAtItsLeftBlockPlusTheDistance)
+{
+    // Right blocks placed before the left ones: a negative distance, and a stream position
+    // that must be restored after every right block.
+    const BankSlot slot = stereo_slot(3, 100);
+    open_bank(std::vector<BankSlot>{slot});
+    std::vector<uint8_t> image = read_bytes(join(folder, "bank.zp4"));
+    std::fclose(bulk);
+    bulk                = nullptr;
+    const size_t blocks = 4 * 32, left = table[0].data_offset, right = left + blocks;
+    std::vector<uint8_t> swapped(image.begin() + long(right), image.begin() + long(right + blocks));
+    swapped.insert(swapped.end(), image.begin() + long(left), image.begin() + long(left + blocks));
+    std::copy(swapped.begin(), swapped.end(), image.begin() + long(left));
+    open_bank(image);
+    SlotInfo moved       = table[0];
+    moved.data_offset    = int32_t(left + blocks);
+    moved.right_distance = -int32_t(blocks);
+    ASSERT_EQ(write(moved), JOB_DONE);
+    EXPECT_EQ(read_bytes(out()), expected_wav(slot));
+}
+
+TEST_F(WriterTest, EmptySlotStillNeedsItsBlock)
+{
+    open_bank(std::vector<BankSlot>{mono_slot(0, 0)});
+    ASSERT_EQ(table[0].total_samples, 0);
+    ASSERT_EQ(write(table[0]), JOB_DONE);
+    EXPECT_EQ(read_bytes(out()).size(), 44u);
+
+    SlotInfo past_end    = table[0];
+    past_end.data_offset = int32_t(read_bytes(join(folder, "bank.zp4")).size());
+    EXPECT_EQ(write(past_end), JOB_READ_ERROR);
+}
+
+TEST_F(WriterTest, ReadFailuresReturnOneAfterWhatCouldBeWritten)
+{
+    open_bank(std::vector<BankSlot>{mono_slot(0, 320), stereo_slot(0, 320)});
+    const int64_t size = int64_t(read_bytes(join(folder, "bank.zp4")).size());
+
+    SlotInfo negative    = table[0];
+    negative.data_offset = -32;
+    EXPECT_EQ(write(negative), JOB_READ_ERROR);
+    EXPECT_EQ(read_bytes(out()).size(), 44u);
+
+    SlotInfo runs_out    = table[0];
+    runs_out.data_offset = int32_t(size - 3 * 32); // three whole blocks, then the end
+    EXPECT_EQ(write(runs_out), JOB_READ_ERROR);
+    EXPECT_EQ(read_bytes(out()).size(), 44u + 3 * 32 * 2);
+
+    SlotInfo endless      = table[0];
+    endless.total_samples = -5; // end address below start: a huge unsigned count
+    EXPECT_EQ(write(endless), JOB_READ_ERROR);
+    EXPECT_EQ(read_bytes(out()).size(), 44u + 2 * size_t(size - table[0].data_offset));
+
+    SlotInfo right_missing    = table[1];
+    right_missing.right_distance = int32_t(size);
+    EXPECT_EQ(write(right_missing), JOB_READ_ERROR);
+    EXPECT_EQ(read_bytes(out()).size(), 44u);
+}
+
+TEST_F(WriterTest, AbortStopsBeforeTheNextFrame)
+{
+    open_bank(std::vector<BankSlot>{mono_slot(0, 1000)});
+    reply_state = REPLY_ABORT;
+    EXPECT_EQ(write(table[0]), JOB_CANCELLED);
+    const std::vector<uint8_t> written = read_bytes(out());
+    ASSERT_EQ(written.size(), 44u);
+    EXPECT_EQ(le32(written, 40), 2000u); // the header still promises the whole slot
+}
+
+TEST_F(WriterTest, OutputThatCannotBeCreatedIsAWriteError)
+{
+    open_bank(std::vector<BankSlot>{mono_slot(0, 10)});
+    const std::string missing = join(join(folder, "no-such-folder"), "00.wav");
+    EXPECT_EQ(write_slot(bulk, table[0], missing.c_str()), JOB_WRITE_ERROR);
+}
+
+} // namespace
