@@ -15,7 +15,10 @@ start)
             >/dev/null 2>&1 </dev/null
         touch "$WINEPREFIX/.unbank-ready"
     fi
-    wineserver -p 2>/dev/null || true  # already running is fine
+    # A server left from an earlier run would refuse the persistent one and exit later.
+    wineserver -k 2>/dev/null || true
+    wineserver -w
+    wineserver -p
     "$WINELOADER" cmd /c exit >/dev/null 2>&1 </dev/null
     ;;
 stop)

@@ -24,7 +24,7 @@ class UnbankTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        folder = fresh_folder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        folder = fresh_folder();
     }
 
     std::string make_bank(const std::vector<BankSlot>& bank_slots)

@@ -47,7 +47,7 @@ struct Loaded {
 
 Loaded load(const std::vector<uint8_t>& image)
 {
-    const std::string path = join(fresh_folder("bulk"), "bank.zp4");
+    const std::string path = join(fresh_folder(), "bank.zp4");
     write_bytes(path, image);
     Loaded loaded{};
     std::FILE* stream = std::fopen(path.c_str(), "rb");

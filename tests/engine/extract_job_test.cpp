@@ -19,8 +19,7 @@ class JobTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        folder                 = fresh_folder(name);
+        folder = fresh_folder();
         host.folder            = join(folder, "out");
         std::filesystem::create_directories(host.folder);
     }

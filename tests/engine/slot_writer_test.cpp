@@ -25,7 +25,7 @@ class WriterTest : public ::testing::Test {
 protected:
     void open_bank(const std::vector<uint8_t>& image)
     {
-        folder                 = fresh_folder("writer");
+        folder                 = fresh_folder();
         const std::string path = join(folder, "bank.zp4");
         write_bytes(path, image);
         bulk = std::fopen(path.c_str(), "rb");

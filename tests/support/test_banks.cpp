@@ -13,7 +13,10 @@ namespace fs = std::filesystem;
 
 std::string fresh_folder(const std::string& name)
 {
-    const fs::path folder = fs::temp_directory_path() / ("unbank-test-" + name);
+    // Named after the running test: ctest runs tests side by side in separate processes.
+    const auto* test      = ::testing::UnitTest::GetInstance()->current_test_info();
+    const fs::path folder = fs::temp_directory_path() / ("unbank-" + std::string(test->test_suite_name()) +
+                                                         "." + test->name() + name);
     fs::remove_all(folder);
     fs::create_directories(folder);
     return folder.string();

@@ -5,8 +5,9 @@
 #include <string>
 #include <vector>
 
-// A fresh, empty folder of the given name under the system's temporary folder.
-std::string fresh_folder(const std::string& name);
+// A fresh, empty folder for the running test under the system's temporary folder; name
+// tells apart several folders of one test.
+std::string fresh_folder(const std::string& name = "");
 
 std::string join(const std::string& folder, const std::string& name);
 

@@ -101,7 +101,7 @@ TEST(BuildBank, WhatItBuildsReadsBackAsTheSameSlots)
 {
     const std::vector<uint8_t> image =
         build({mono_slot(50, 33), mono_slot(1, 0), stereo_slot(9, 77)});
-    const std::string path = join(fresh_folder("builder"), "bank.zp4");
+    const std::string path = join(fresh_folder(), "bank.zp4");
     write_bytes(path, image);
     std::FILE* stream = std::fopen(path.c_str(), "rb");
     ASSERT_NE(stream, nullptr);

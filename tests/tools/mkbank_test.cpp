@@ -13,7 +13,7 @@ class MkbankTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        folder = fresh_folder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        folder = fresh_folder();
     }
 
     // A 16-bit PCM file as the extractor would write it, from interleaved samples.

@@ -56,7 +56,7 @@ std::vector<uint8_t> samples(std::initializer_list<int16_t> values)
 
 bool read(const std::vector<uint8_t>& file, WavAudio& audio, std::string& error)
 {
-    const std::string path = join(fresh_folder("wav"), "in.wav");
+    const std::string path = join(fresh_folder(), "in.wav");
     write_bytes(path, file);
     return read_wav(path, audio, error);
 }
