@@ -1,0 +1,64 @@
+// Block decoder and encoder throughput, in samples per second of one channel.
+#include "decoder.h"
+#include "encoder.h"
+#include <benchmark/benchmark.h>
+#include <cmath>
+#include <cstdint>
+#include <random>
+#include <vector>
+
+namespace {
+
+constexpr int BLOCKS = 4096;
+
+// A decaying tone with noise: a mix of smooth and busy blocks, as real recordings give.
+std::vector<int16_t> test_signal() {
+    std::vector<int16_t> samples(BLOCKS * BLOCK_SAMPLES);
+    std::mt19937 random(1);
+    std::normal_distribution<double> noise(0.0, 300.0);
+    const double pi = std::acos(-1.0);
+    for (size_t i = 0; i < samples.size(); ++i) {
+        const double decay = std::exp(-double(i % 32768) / 8000.0);
+        const double tone  = 20000.0 * decay * std::sin(2 * pi * 440.0 * i / 32000.0);
+        samples[i]         = static_cast<int16_t>(std::lround(tone + noise(random)));
+    }
+    return samples;
+}
+
+std::vector<uint8_t> encoded(const std::vector<int16_t>& samples) {
+    std::vector<uint8_t> blocks(BLOCKS * BLOCK_BYTES);
+    CodecState state;
+    for (int b = 0; b < BLOCKS; ++b)
+        encode_block(&samples[b * BLOCK_SAMPLES], &blocks[b * BLOCK_BYTES], state);
+    return blocks;
+}
+
+void BM_decode_block(benchmark::State& bench) {
+    const std::vector<uint8_t> blocks = encoded(test_signal());
+    std::vector<int16_t> out(BLOCKS * BLOCK_SAMPLES);
+    CodecState state;
+    for (auto _ : bench) {
+        for (int b = 0; b < BLOCKS; ++b)
+            decode_block(&blocks[b * BLOCK_BYTES], &out[b * BLOCK_SAMPLES], state);
+        benchmark::DoNotOptimize(out.data());
+        benchmark::ClobberMemory();
+    }
+    bench.SetItemsProcessed(bench.iterations() * BLOCKS * BLOCK_SAMPLES);
+}
+BENCHMARK(BM_decode_block);
+
+void BM_encode_block(benchmark::State& bench) {
+    const std::vector<int16_t> samples = test_signal();
+    std::vector<uint8_t> blocks(BLOCKS * BLOCK_BYTES);
+    CodecState state;
+    for (auto _ : bench) {
+        for (int b = 0; b < BLOCKS; ++b)
+            encode_block(&samples[b * BLOCK_SAMPLES], &blocks[b * BLOCK_BYTES], state);
+        benchmark::DoNotOptimize(blocks.data());
+        benchmark::ClobberMemory();
+    }
+    bench.SetItemsProcessed(bench.iterations() * BLOCKS * BLOCK_SAMPLES);
+}
+BENCHMARK(BM_encode_block);
+
+} // namespace
