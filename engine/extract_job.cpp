@@ -76,10 +76,11 @@ void write_slots(std::FILE* bulk, int count) {
                 continue;
             }
         }
-        const int32_t status = write_slot(bulk, slot_table[i], output_path);
+        bool opened          = false;
+        const int32_t status = write_slot(bulk, slot_table[i], output_path, opened);
         if (status != JOB_DONE) {
             host->report(status);
-            std::remove(output_path); // incomplete
+            if (opened) std::remove(output_path); // incomplete; an unopened file is untouched
             return;
         }
         advance_progress();

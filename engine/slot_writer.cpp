@@ -78,11 +78,12 @@ void make_wav_header(int32_t total_samples, int channels, uint8_t header[WAV_HEA
     put_le32(header + 40, data_bytes);
 }
 
-int32_t write_slot(std::FILE* bulk, const SlotInfo& slot, const char* out_path) {
+int32_t write_slot(std::FILE* bulk, const SlotInfo& slot, const char* out_path, bool& opened) {
     const bool stereo  = is_stereo(slot);
     const int channels = stereo ? 2 : 1;
 
     std::FILE* out = std::fopen(out_path, "wb");
+    opened         = out != nullptr;
     if (!out) return JOB_WRITE_ERROR;
     std::setvbuf(out, output_buffer, _IOFBF, sizeof output_buffer);
 

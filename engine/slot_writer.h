@@ -12,4 +12,6 @@ void make_wav_header(int32_t total_samples, int channels, uint8_t header[WAV_HEA
 
 // 0 when written completely; otherwise 1 (bulk file read or seek), 2 (output) or 6 (aborted
 // through the reply state). The output is closed on return; an incomplete file stays.
-int32_t write_slot(std::FILE* bulk, const SlotInfo& slot, const char* out_path);
+// opened tells whether the output was created or truncated: when it was not (an existing
+// file that cannot be opened for writing), the file on disk is still the user's own.
+int32_t write_slot(std::FILE* bulk, const SlotInfo& slot, const char* out_path, bool& opened);

@@ -210,6 +210,15 @@ TEST_F(JobTest, MissingFolderIsAWriteError)
     EXPECT_EQ(host.codes, (Codes{JOB_WRITING, JOB_WRITE_ERROR}));
 }
 
+// Only a file the writer opened is incomplete; what it could not open is still the user's.
+TEST_F(JobTest, OutputThatCannotBeOpenedIsNotDeleted) {
+    std::filesystem::create_directories(out("05.wav"));
+    host.answers = {REPLY_WRITE};
+    run({mono_slot(5, 10)});
+    EXPECT_EQ(host.codes.back(), JOB_WRITE_ERROR);
+    EXPECT_TRUE(std::filesystem::is_directory(out("05.wav")));
+}
+
 TEST_F(JobTest, OneTrailingSeparatorIsDropped)
 {
     host.folder += PATH_SEPARATOR;

@@ -41,7 +41,10 @@ protected:
         open_bank(image);
     }
 
-    int32_t write(const SlotInfo& slot) { return write_slot(bulk, slot, out().c_str()); }
+    int32_t write(const SlotInfo& slot) {
+        bool opened = false;
+        return write_slot(bulk, slot, out().c_str(), opened);
+    }
     std::string out() const { return join(folder, "out.wav"); }
 
     void SetUp() override { reply_state = REPLY_WRITE; }
@@ -167,7 +170,9 @@ TEST_F(WriterTest, OutputThatCannotBeCreatedIsAWriteError)
 {
     open_bank(std::vector<BankSlot>{mono_slot(0, 10)});
     const std::string missing = join(join(folder, "no-such-folder"), "00.wav");
-    EXPECT_EQ(write_slot(bulk, table[0], missing.c_str()), JOB_WRITE_ERROR);
+    bool opened = true;
+    EXPECT_EQ(write_slot(bulk, table[0], missing.c_str(), opened), JOB_WRITE_ERROR);
+    EXPECT_FALSE(opened);
 }
 
 } // namespace
