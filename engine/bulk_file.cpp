@@ -11,8 +11,6 @@ int32_t be24(const uint8_t* record, int offset) {
            int32_t(record[offset + 2]);
 }
 
-constexpr int STATUS_AT = 21;
-
 bool read_exactly(std::FILE* stream, uint8_t* buffer, size_t length) {
     return std::fread(buffer, 1, length, stream) == length;
 }
@@ -30,20 +28,20 @@ int read_slot_table(std::FILE* stream, SlotInfo table[MAX_SLOTS]) {
     uint8_t record[STEREO_RECORD_BYTES];
     for (int slot = 0; slot < MONO_SLOTS; ++slot) {
         if (!read_exactly(stream, record, MONO_RECORD_BYTES)) return count;
-        if (record[STATUS_AT] == EMPTY_SLOT) continue;
+        if (record[SLOT_STATUS_AT] == EMPTY_SLOT) continue;
         SlotInfo& info      = table[count++];
         info.id             = uint32_t(slot);
-        info.status         = record[STATUS_AT];
+        info.status         = record[SLOT_STATUS_AT];
         info.data_offset    = be24(record, 6) - MEMORY_BASE;
         info.right_distance = 0;
         info.total_samples  = be24(record, 3) - be24(record, 0) + 1;
     }
     for (int slot = 0; slot < STEREO_SLOTS; ++slot) {
         if (!read_exactly(stream, record, STEREO_RECORD_BYTES)) return count;
-        if (record[STATUS_AT] == EMPTY_SLOT) continue;
+        if (record[SLOT_STATUS_AT] == EMPTY_SLOT) continue;
         SlotInfo& info      = table[count++];
         info.id             = FIRST_STEREO_ID + uint32_t(slot);
-        info.status         = record[STATUS_AT];
+        info.status         = record[SLOT_STATUS_AT];
         info.data_offset    = be24(record, 6) - MEMORY_BASE;
         info.right_distance = be24(record, 25) - be24(record, 6);
         info.total_samples  = 2 * (be24(record, 3) - be24(record, 22) + 1);

@@ -1,18 +1,11 @@
 #include "bank_builder.h"
 
 #include "block_format.h"
+#include "bulk_file.h"
 #include "encoder.h"
 #include <cstdio>
 
 namespace {
-
-constexpr uint32_t SECOND_HEADER    = 0x80000;
-constexpr uint32_t MONO_DIRECTORY   = SECOND_HEADER + 20;
-constexpr uint32_t MONO_RECORD      = 26;
-constexpr uint32_t STEREO_DIRECTORY = MONO_DIRECTORY + 100 * MONO_RECORD;
-constexpr uint32_t STEREO_RECORD    = 28;
-constexpr uint32_t MEMORY_BASE      = 0x60000;
-constexpr uint32_t STATUS_AT        = 21;
 
 void put_be24(std::vector<uint8_t>& image, uint32_t offset, uint32_t value) {
     image[offset]     = uint8_t(value >> 16);
@@ -73,38 +66,39 @@ std::vector<uint8_t> encode_channel(const std::vector<int16_t>& samples) {
 
 bool build_bank(const std::vector<BankSlot>& slots, std::vector<uint8_t>& image,
                 std::string& error) {
-    std::vector<bool> mono_used(100), stereo_used(50);
+    std::vector<bool> mono_used(MONO_SLOTS), stereo_used(STEREO_SLOTS);
     for (const BankSlot& slot : slots)
         if (!check_slot(slot, mono_used, stereo_used, error)) return false;
 
     image.assign(FIRST_DATA_OFFSET, 0);
     put_header(image, 0);
-    put_header(image, SECOND_HEADER);
-    for (uint32_t j = 0; j < 100; ++j)
-        image[MONO_DIRECTORY + j * MONO_RECORD + STATUS_AT] = 0xFF;
-    for (uint32_t j = 0; j < 50; ++j)
-        image[STEREO_DIRECTORY + j * STEREO_RECORD + STATUS_AT] = 0xFF;
+    put_header(image, SECOND_HEADER_OFFSET);
+    for (int j = 0; j < MONO_SLOTS; ++j)
+        image[MONO_DIRECTORY_OFFSET + j * MONO_RECORD_BYTES + SLOT_STATUS_AT] = EMPTY_SLOT;
+    for (int j = 0; j < STEREO_SLOTS; ++j)
+        image[STEREO_DIRECTORY_OFFSET + j * STEREO_RECORD_BYTES + SLOT_STATUS_AT] = EMPTY_SLOT;
 
     for (const BankSlot& slot : slots) {
-        const uint32_t start            = uint32_t(image.size()) + MEMORY_BASE;
+        const uint32_t start            = uint32_t(image.size() + MEMORY_BASE);
         const uint32_t frames           = uint32_t(slot.left.size());
         const uint32_t last             = start + frames - 1; // inclusive end; start - 1 when empty
         const std::vector<uint8_t> left = encode_channel(slot.left);
         append(image, left);
         if (slot.stereo) {
             append(image, encode_channel(slot.right));
-            const uint32_t record = STEREO_DIRECTORY + uint32_t(slot.number) * STEREO_RECORD;
+            const size_t record =
+                STEREO_DIRECTORY_OFFSET + size_t(slot.number) * STEREO_RECORD_BYTES;
             put_be24(image, record + 3, last);
             put_be24(image, record + 6, start);
-            image[record + STATUS_AT] = 0;
+            image[record + SLOT_STATUS_AT] = 0;
             put_be24(image, record + 22, start);
             put_be24(image, record + 25, start + uint32_t(left.size()));
         } else {
-            const uint32_t record = MONO_DIRECTORY + uint32_t(slot.number) * MONO_RECORD;
+            const size_t record = MONO_DIRECTORY_OFFSET + size_t(slot.number) * MONO_RECORD_BYTES;
             put_be24(image, record + 0, start);
             put_be24(image, record + 3, last);
             put_be24(image, record + 6, start);
-            image[record + STATUS_AT] = 0;
+            image[record + SLOT_STATUS_AT] = 0;
         }
         if (image.size() > MAX_IMAGE_BYTES) {
             error = "the samples take " + std::to_string(image.size() - FIRST_DATA_OFFSET) +
