@@ -7,25 +7,25 @@
 #define IDR_TRAY_MENU 129
 
 // Commands (WM_COMMAND wParam)
-#define IDM_EXTRACT     103   // posted by the window to itself
-#define IDM_SHOW        104   // sent by a second instance
-#define IDM_ABORT       1015  // Abort Convert; also the prompt's Cancel and the abort reply
-#define IDM_ASSOCIATE   40010
-#define IDM_DISSOCIATE  40011
-#define IDM_OPEN        57601
-#define IDM_ABOUT       57664
-#define IDM_EXIT        57665
+#define IDM_EXTRACT    103  // posted by the window to itself
+#define IDM_SHOW       104  // sent by a second instance
+#define IDM_ABORT      1015 // Abort Convert; also the prompt's Cancel and the abort reply
+#define IDM_ASSOCIATE  40010
+#define IDM_DISSOCIATE 40011
+#define IDM_OPEN       57601
+#define IDM_ABOUT      57664
+#define IDM_EXIT       57665
 
 // Dialogs
 #define IDD_ABOUT     100
 #define IDD_OVERWRITE 121
 
 // Controls of the overwrite prompt; the button ids are the reply-state answers
-#define IDC_YES        1
-#define IDC_YES_TO_ALL 3
-#define IDC_NO         7
-#define IDC_MESSAGE    1011
-#define IDC_CANCEL_JOB 1015
+#define IDC_ANSWER_YES        1
+#define IDC_ANSWER_YES_TO_ALL 3
+#define IDC_ANSWER_NO         7
+#define IDC_MESSAGE           1011
+#define IDC_ANSWER_CANCEL     1015
 
 // Strings
 #define IDS_OPEN_FILTER 128

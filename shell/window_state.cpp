@@ -1,0 +1,3 @@
+#include "window_state.h"
+
+WindowState ui;

@@ -1,0 +1,23 @@
+// The window side's state: one instance per process, touched by the main thread only.
+#pragma once
+#include <windows.h>
+
+#include <shellapi.h> // needs windows.h first
+
+constexpr char PROGRAM_NAME[] = "UNBANK"; // class, title, tray message, tip, box caption
+
+struct WindowState {
+    HINSTANCE instance;       // for every resource load
+    HWND window;              // the main window
+    HMENU file_menu;          // submenu 0 of the main menu
+    HMENU tray_menu;          // submenu 0 of the tray menu resource
+    HBITMAP progress_picture; // outline on the left half, filled logo on the right
+    int command_line_mode;    // 1 when the command line held a path; never cleared
+
+    UINT tray_message;           // registered under the program name
+    NOTIFYICONDATAA tray_record; // filled once, right after the window exists
+    int in_tray;                 // 1 while the icon is shown and the window hidden
+    int frame_index;             // next animation frame; never reset
+};
+
+extern WindowState ui;
