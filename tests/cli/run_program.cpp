@@ -8,17 +8,16 @@
 
 namespace {
 
-std::vector<char*> argv_of(const std::string& program, const std::vector<std::string>& args)
-{
+std::vector<char*> argv_of(const std::string& program, const std::vector<std::string>& args) {
     std::vector<char*> argv{const_cast<char*>(program.c_str())};
-    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    for (const std::string& arg : args)
+        argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
     return argv;
 }
 
 int spawn(const std::string& program, const std::vector<std::string>& args,
-          const std::string& folder, const std::string& out_path, const std::string& err_path)
-{
+          const std::string& folder, const std::string& out_path, const std::string& err_path) {
     std::vector<char*> argv = argv_of(program, args);
     const pid_t pid         = fork();
     if (pid != 0) return pid;
@@ -35,32 +34,28 @@ int spawn(const std::string& program, const std::vector<std::string>& args,
 
 } // namespace
 
-int wait_program(int pid)
-{
+int wait_program(int pid) {
     int status = 0;
     waitpid(pid, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 int start_program(const std::string& program, const std::vector<std::string>& args,
-                  const std::string& folder)
-{
+                  const std::string& folder) {
     return spawn(program, args, folder, "/dev/null", "/dev/null");
 }
 
 ProgramRun run_program(const std::string& program, const std::vector<std::string>& args,
-                const std::string& folder)
-{
+                       const std::string& folder) {
     const std::string out = folder + "/.stdout", err = folder + "/.stderr";
-    const int pid         = spawn(program, args, folder, out, err);
+    const int pid = spawn(program, args, folder, out, err);
     ProgramRun run{wait_program(pid), read_text(out), read_text(err)};
     unlink(out.c_str());
     unlink(err.c_str());
     return run;
 }
 
-std::string read_text(const std::string& path)
-{
+std::string read_text(const std::string& path) {
     std::ifstream in(path);
     std::stringstream text;
     text << in.rdbuf();

@@ -11,7 +11,7 @@ struct ProgramRun {
 
 // Runs program with args in folder; stdin reads from /dev/null (not a terminal).
 ProgramRun run_program(const std::string& program, const std::vector<std::string>& args,
-                const std::string& folder);
+                       const std::string& folder);
 
 // Starts program without waiting; returns its process id. Output goes to /dev/null.
 int start_program(const std::string& program, const std::vector<std::string>& args,

@@ -21,21 +21,16 @@ using Args   = std::vector<std::string>;
 const std::vector<uint8_t> untouched = {'k', 'e', 'e', 'p'};
 
 class UnbankTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        folder = fresh_folder();
-    }
+  protected:
+    void SetUp() override { folder = fresh_folder(); }
 
-    std::string make_bank(const std::vector<BankSlot>& bank_slots)
-    {
+    std::string make_bank(const std::vector<BankSlot>& bank_slots) {
         slots = bank_slots;
         return write_bank(folder, "bank.zp4", slots);
     }
 
     ProgramRun unbank(const Args& args) { return run_program(UNBANK_PATH, args, folder); }
-    std::string in_folder(const std::string& a, const std::string& b = "") const
-    {
+    std::string in_folder(const std::string& a, const std::string& b = "") const {
         return b.empty() ? join(folder, a) : join(join(folder, a), b);
     }
 
@@ -43,8 +38,7 @@ protected:
     std::vector<BankSlot> slots;
 };
 
-TEST_F(UnbankTest, ExtractsIntoAFolderNamedAfterTheBank)
-{
+TEST_F(UnbankTest, ExtractsIntoAFolderNamedAfterTheBank) {
     make_bank({mono_slot(3, 1000), stereo_slot(1, 500)});
     const ProgramRun run = unbank({"bank.zp4"});
     EXPECT_EQ(run.status, 0) << run.err;
@@ -53,8 +47,7 @@ TEST_F(UnbankTest, ExtractsIntoAFolderNamedAfterTheBank)
     EXPECT_EQ(run.out, "");
 }
 
-TEST_F(UnbankTest, OutputFolderIsCreatedWithItsParents)
-{
+TEST_F(UnbankTest, OutputFolderIsCreatedWithItsParents) {
     make_bank({mono_slot(0, 10)});
     const ProgramRun run = unbank({"-q", "-o", "a/b/c", "bank.zp4"});
     EXPECT_EQ(run.status, 0) << run.err;
@@ -62,8 +55,7 @@ TEST_F(UnbankTest, OutputFolderIsCreatedWithItsParents)
     EXPECT_EQ(run.err, "");
 }
 
-TEST_F(UnbankTest, FailuresExitWithTheJobCodeAndTheProgramsText)
-{
+TEST_F(UnbankTest, FailuresExitWithTheJobCodeAndTheProgramsText) {
     write_bytes(in_folder("notes.zp4"), std::vector<uint8_t>(1000, 'x'));
     std::vector<uint8_t> empty;
     std::string error;
@@ -91,8 +83,7 @@ TEST_F(UnbankTest, FailuresExitWithTheJobCodeAndTheProgramsText)
     EXPECT_FALSE(fs::exists(in_folder("notes"))); // no folder for a file that is not a bank
 }
 
-TEST_F(UnbankTest, UsageErrorsExit64)
-{
+TEST_F(UnbankTest, UsageErrorsExit64) {
     for (const Args& args : {Args{}, Args{"-x", "a.zp4"}, Args{"-y", "-n", "a.zp4"},
                              Args{"a.zp4", "b.zp4"}, Args{"-o"}}) {
         const ProgramRun run = unbank(args);
@@ -105,8 +96,7 @@ TEST_F(UnbankTest, UsageErrorsExit64)
     EXPECT_EQ(unbank({"--version"}).out.rfind("unbank ", 0), 0u);
 }
 
-TEST_F(UnbankTest, ExistingFilesWithoutATerminalAreSkippedAndSaidSo)
-{
+TEST_F(UnbankTest, ExistingFilesWithoutATerminalAreSkippedAndSaidSo) {
     make_bank({mono_slot(7, 10), mono_slot(8, 10)});
     fs::create_directories(in_folder("bank"));
     write_bytes(in_folder("bank", "07.wav"), untouched);
@@ -117,8 +107,7 @@ TEST_F(UnbankTest, ExistingFilesWithoutATerminalAreSkippedAndSaidSo)
     EXPECT_EQ(read_bytes(in_folder("bank", "08.wav")), expected_wav(slots[1]));
 }
 
-TEST_F(UnbankTest, YesOverwritesAndNoClobberSkipsQuietly)
-{
+TEST_F(UnbankTest, YesOverwritesAndNoClobberSkipsQuietly) {
     make_bank({mono_slot(7, 10), mono_slot(8, 10)});
     fs::create_directories(in_folder("out"));
     write_bytes(in_folder("out", "07.wav"), untouched);
@@ -135,8 +124,7 @@ TEST_F(UnbankTest, YesOverwritesAndNoClobberSkipsQuietly)
     EXPECT_EQ(read_bytes(in_folder("out", "08.wav")), expected_wav(slots[1]));
 }
 
-TEST_F(UnbankTest, ListPrintsOneRowPerUsedSlotAndWritesNothing)
-{
+TEST_F(UnbankTest, ListPrintsOneRowPerUsedSlotAndWritesNothing) {
     make_bank({mono_slot(0, 32000), mono_slot(12, 48), stereo_slot(5, 16000)});
     const ProgramRun run = unbank({"--list", "bank.zp4"});
     EXPECT_EQ(run.status, 0);
@@ -147,8 +135,7 @@ TEST_F(UnbankTest, ListPrintsOneRowPerUsedSlotAndWritesNothing)
 }
 
 // A reader this project did not write must take the files as they are.
-TEST_F(UnbankTest, PythonsWaveModuleReadsTheFiles)
-{
+TEST_F(UnbankTest, PythonsWaveModuleReadsTheFiles) {
     make_bank({mono_slot(0, 1234), stereo_slot(0, 999)});
     ASSERT_EQ(unbank({"-q", "-o", "out", "bank.zp4"}).status, 0);
     const std::string script = in_folder("check.py");
@@ -158,21 +145,21 @@ TEST_F(UnbankTest, PythonsWaveModuleReadsTheFiles)
                              "        print(name, w.getnchannels(), w.getsampwidth(),\n"
                              "              w.getframerate(), w.getnframes(),\n"
                              "              len(w.readframes(w.getnframes())))\n";
-    const ProgramRun run = run_program("/usr/bin/env", {"python3", script, "out/00.wav", "out/00s.wav"},
-                                folder);
+    const ProgramRun run =
+        run_program("/usr/bin/env", {"python3", script, "out/00.wav", "out/00s.wav"}, folder);
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "out/00.wav 1 2 32000 1234 2468\nout/00s.wav 2 2 32000 999 3996\n");
 }
 
-TEST_F(UnbankTest, InterruptStopsWithinTheSlotAndRemovesItsFile)
-{
+TEST_F(UnbankTest, InterruptStopsWithinTheSlotAndRemovesItsFile) {
     make_bank({mono_slot(0, 100), mono_slot(1, 6000000)});
     const int pid            = start_program(UNBANK_PATH, {"-q", "-o", "out", "bank.zp4"}, folder);
     const std::string target = in_folder("out", "01.wav");
     std::error_code error;
     const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while ((fs::file_size(target, error) <= 4096 || error) &&
-           std::chrono::steady_clock::now() < give_up) {}
+           std::chrono::steady_clock::now() < give_up) {
+    }
     kill(pid, SIGINT);
     EXPECT_EQ(wait_program(pid), 6);
     EXPECT_FALSE(fs::exists(target));
@@ -181,11 +168,11 @@ TEST_F(UnbankTest, InterruptStopsWithinTheSlotAndRemovesItsFile)
 
 // On a terminal: the question with its four answers, and the progress line.
 class TerminalSession {
-public:
-    TerminalSession(const std::string& folder, const Args& args)
-    {
+  public:
+    TerminalSession(const std::string& folder, const Args& args) {
         std::vector<char*> argv{const_cast<char*>(UNBANK_PATH)};
-        for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+        for (const std::string& arg : args)
+            argv.push_back(const_cast<char*>(arg.c_str()));
         argv.push_back(nullptr);
         pid = forkpty(&terminal, nullptr, nullptr, nullptr);
         if (pid == 0) {
@@ -196,8 +183,7 @@ public:
     }
 
     // Reads until text appears or the program ends; true when it appeared.
-    bool read_until(const std::string& text)
-    {
+    bool read_until(const std::string& text) {
         const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(20);
         while (seen.find(text) == std::string::npos) {
             if (std::chrono::steady_clock::now() > give_up) return false;
@@ -211,10 +197,11 @@ public:
         return true;
     }
 
-    void type(const std::string& text) { ASSERT_EQ(write(terminal, text.data(), text.size()), ssize_t(text.size())); }
+    void type(const std::string& text) {
+        ASSERT_EQ(write(terminal, text.data(), text.size()), ssize_t(text.size()));
+    }
 
-    int finish()
-    {
+    int finish() {
         read_until("\x04never");
         int status = 0;
         waitpid(pid, &status, 0);
@@ -224,19 +211,20 @@ public:
 
     std::string seen;
 
-private:
+  private:
     int terminal = -1;
     pid_t pid    = -1;
 };
 
-TEST_F(UnbankTest, TerminalQuestionTakesTheWindowsFourAnswers)
-{
+TEST_F(UnbankTest, TerminalQuestionTakesTheWindowsFourAnswers) {
     make_bank({mono_slot(1, 10), mono_slot(2, 10), mono_slot(3, 10), mono_slot(4, 10)});
     fs::create_directories(in_folder("out"));
-    for (const char* name : {"01.wav", "02.wav", "04.wav"}) write_bytes(in_folder("out", name), untouched);
+    for (const char* name : {"01.wav", "02.wav", "04.wav"})
+        write_bytes(in_folder("out", name), untouched);
 
     TerminalSession session(folder, {"-o", "out", "bank.zp4"});
-    ASSERT_TRUE(session.read_until("01.wav already exists. Overwrite? [y]es, [a]ll, [n]o, [c]ancel: "));
+    ASSERT_TRUE(
+        session.read_until("01.wav already exists. Overwrite? [y]es, [a]ll, [n]o, [c]ancel: "));
     session.type("maybe\n"); // not an answer: asked again
     ASSERT_TRUE(session.read_until("\r\n01.wav already exists."));
     session.type("n\n");
@@ -252,11 +240,11 @@ TEST_F(UnbankTest, TerminalQuestionTakesTheWindowsFourAnswers)
     EXPECT_EQ(read_bytes(in_folder("out", "04.wav")), untouched);
 }
 
-TEST_F(UnbankTest, TerminalAllAnswersEveryLaterQuestion)
-{
+TEST_F(UnbankTest, TerminalAllAnswersEveryLaterQuestion) {
     make_bank({mono_slot(1, 10), mono_slot(2, 10)});
     fs::create_directories(in_folder("out"));
-    for (const char* name : {"01.wav", "02.wav"}) write_bytes(in_folder("out", name), untouched);
+    for (const char* name : {"01.wav", "02.wav"})
+        write_bytes(in_folder("out", name), untouched);
     TerminalSession session(folder, {"-o", "out", "bank.zp4"});
     ASSERT_TRUE(session.read_until("01.wav already exists."));
     session.type("a\n");

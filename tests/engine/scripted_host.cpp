@@ -6,8 +6,7 @@
 #include <cstdio>
 #include <thread>
 
-void ScriptedHost::report(int32_t code)
-{
+void ScriptedHost::report(int32_t code) {
     codes.push_back(code);
     if (code == JOB_WRITING) {
         total_at_start   = progress_total;
@@ -19,23 +18,22 @@ void ScriptedHost::report(int32_t code)
     reply_state        = asked < answers.size() ? answers[asked] : REPLY_NO;
 }
 
-void ScriptedHost::report_done() { codes.push_back(JOB_DONE); }
+void ScriptedHost::report_done() {
+    codes.push_back(JOB_DONE);
+}
 
-void ScriptedHost::request_repaint()
-{
+void ScriptedHost::request_repaint() {
     repaints.push_back(progress_current);
     if (on_repaint) on_repaint(progress_current);
 }
 
-bool ScriptedHost::choose_folder(char chosen[PATH_BYTES])
-{
+bool ScriptedHost::choose_folder(char chosen[PATH_BYTES]) {
     ++folder_prompts;
     std::snprintf(chosen, PATH_BYTES, "%s", folder.c_str());
     return folder_given;
 }
 
-bool run_job(const std::string& path, ScriptedHost& host)
-{
+bool run_job(const std::string& path, ScriptedHost& host) {
     std::snprintf(bulk_path, sizeof bulk_path, "%s", path.c_str());
     start_job(host);
     const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(60);

@@ -7,20 +7,20 @@
 #include <vector>
 
 class ScriptedHost : public JobHost {
-public:
+  public:
     // Script
     bool folder_given = true;
     std::string folder;
-    std::vector<int32_t> answers;               // one per question, in order
-    std::function<void(int32_t)> on_repaint;    // called with progress_current
+    std::vector<int32_t> answers;            // one per question, in order
+    std::function<void(int32_t)> on_repaint; // called with progress_current
 
     // Record
-    std::vector<int32_t> codes;                 // 0 included, in order of arrival
-    std::vector<std::string> questions;         // output_name at each question
-    std::vector<int32_t> repaints;              // progress_current at each repaint
-    int32_t total_at_start = -1;                // progress_total when code 7 came
+    std::vector<int32_t> codes;         // 0 included, in order of arrival
+    std::vector<std::string> questions; // output_name at each question
+    std::vector<int32_t> repaints;      // progress_current at each repaint
+    int32_t total_at_start   = -1;      // progress_total when code 7 came
     int32_t current_at_start = -1;
-    int folder_prompts = 0;
+    int folder_prompts       = 0;
 
     void report(int32_t code) override;
     void report_done() override;

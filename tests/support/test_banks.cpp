@@ -11,24 +11,22 @@
 
 namespace fs = std::filesystem;
 
-std::string fresh_folder(const std::string& name)
-{
+std::string fresh_folder(const std::string& name) {
     // Named after the running test: ctest runs tests side by side in separate processes.
-    const auto* test      = ::testing::UnitTest::GetInstance()->current_test_info();
-    const fs::path folder = fs::temp_directory_path() / ("unbank-" + std::string(test->test_suite_name()) +
-                                                         "." + test->name() + name);
+    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    const fs::path folder =
+        fs::temp_directory_path() /
+        ("unbank-" + std::string(test->test_suite_name()) + "." + test->name() + name);
     fs::remove_all(folder);
     fs::create_directories(folder);
     return folder.string();
 }
 
-std::string join(const std::string& folder, const std::string& name)
-{
+std::string join(const std::string& folder, const std::string& name) {
     return (fs::path(folder) / name).string();
 }
 
-std::vector<int16_t> test_signal(size_t length, uint32_t seed)
-{
+std::vector<int16_t> test_signal(size_t length, uint32_t seed) {
     std::vector<int16_t> out(length);
     const int32_t period = 40 + int32_t(seed % 200);
     for (size_t i = 0; i < length; ++i) {
@@ -40,20 +38,17 @@ std::vector<int16_t> test_signal(size_t length, uint32_t seed)
     return out;
 }
 
-BankSlot mono_slot(int number, size_t frames)
-{
+BankSlot mono_slot(int number, size_t frames) {
     return BankSlot{false, number, test_signal(frames, uint32_t(number) + 1), {}};
 }
 
-BankSlot stereo_slot(int number, size_t frames)
-{
+BankSlot stereo_slot(int number, size_t frames) {
     return BankSlot{true, number, test_signal(frames, uint32_t(number) + 500),
                     test_signal(frames, uint32_t(number) + 900)};
 }
 
 std::string write_bank(const std::string& folder, const std::string& name,
-                       const std::vector<BankSlot>& slots)
-{
+                       const std::vector<BankSlot>& slots) {
     std::vector<uint8_t> image;
     std::string error;
     EXPECT_TRUE(build_bank(slots, image, error)) << error;
@@ -62,24 +57,23 @@ std::string write_bank(const std::string& folder, const std::string& name,
     return path;
 }
 
-std::vector<uint8_t> read_bytes(const std::string& path)
-{
+std::vector<uint8_t> read_bytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
-void write_bytes(const std::string& path, const std::vector<uint8_t>& bytes)
-{
+void write_bytes(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
-bool exists(const std::string& path) { return fs::exists(path); }
+bool exists(const std::string& path) {
+    return fs::exists(path);
+}
 
 namespace {
 
-std::vector<int16_t> decode_channel(const std::vector<int16_t>& samples)
-{
+std::vector<int16_t> decode_channel(const std::vector<int16_t>& samples) {
     const std::vector<uint8_t> blocks = encode_channel(samples);
     std::vector<int16_t> out;
     CodecState state;
@@ -92,20 +86,18 @@ std::vector<int16_t> decode_channel(const std::vector<int16_t>& samples)
     return out;
 }
 
-void append_le16(std::vector<uint8_t>& out, int16_t sample)
-{
+void append_le16(std::vector<uint8_t>& out, int16_t sample) {
     out.push_back(uint8_t(uint16_t(sample)));
     out.push_back(uint8_t(uint16_t(sample) >> 8));
 }
 
 } // namespace
 
-std::vector<uint8_t> expected_wav(const BankSlot& slot)
-{
+std::vector<uint8_t> expected_wav(const BankSlot& slot) {
     const int channels = slot.stereo ? 2 : 1;
     std::vector<uint8_t> out(WAV_HEADER_BYTES);
     make_wav_header(int32_t(slot.left.size()) * channels, channels, out.data());
-    const std::vector<int16_t> left = decode_channel(slot.left);
+    const std::vector<int16_t> left  = decode_channel(slot.left);
     const std::vector<int16_t> right = slot.stereo ? decode_channel(slot.right) : left;
     for (size_t i = 0; i < left.size(); ++i) {
         append_le16(out, left[i]);

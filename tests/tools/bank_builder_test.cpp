@@ -8,29 +8,27 @@
 
 namespace {
 
-uint32_t be24(const std::vector<uint8_t>& image, size_t at)
-{
+uint32_t be24(const std::vector<uint8_t>& image, size_t at) {
     return uint32_t(image[at]) << 16 | uint32_t(image[at + 1]) << 8 | image[at + 2];
 }
 
 constexpr size_t MONO_DIRECTORY   = 0x80000 + 20;
 constexpr size_t STEREO_DIRECTORY = MONO_DIRECTORY + 100 * 26;
 
-std::vector<uint8_t> build(const std::vector<BankSlot>& slots)
-{
+std::vector<uint8_t> build(const std::vector<BankSlot>& slots) {
     std::vector<uint8_t> image;
     std::string error;
     EXPECT_TRUE(build_bank(slots, image, error)) << error;
     return image;
 }
 
-TEST(BuildBank, LaysOutHeadersDirectoryAndBlocks)
-{
+TEST(BuildBank, LaysOutHeadersDirectoryAndBlocks) {
     const BankSlot mono = mono_slot(2, 100), stereo = stereo_slot(1, 40);
     const std::vector<uint8_t> image = build({mono, stereo});
     for (size_t header : {size_t(0), size_t(0x80000)}) {
         EXPECT_EQ(0, std::memcmp(&image[header], "QUMA\0\0W", 7));
-        for (size_t i = 7; i < 20; ++i) EXPECT_EQ(image[header + i], 0);
+        for (size_t i = 7; i < 20; ++i)
+            EXPECT_EQ(image[header + i], 0);
     }
     for (int j = 0; j < 100; ++j)
         EXPECT_EQ(image[MONO_DIRECTORY + j * 26 + 21], j == 2 ? 0x00 : 0xFF) << "mono " << j;
@@ -43,7 +41,8 @@ TEST(BuildBank, LaysOutHeadersDirectoryAndBlocks)
     EXPECT_EQ(be24(image, m + 6), 0x60000 + FIRST_DATA_OFFSET);
     const std::vector<uint8_t> mono_blocks = encode_channel(mono.left);
     EXPECT_EQ(mono_blocks.size(), 4u * 32);
-    EXPECT_TRUE(std::equal(mono_blocks.begin(), mono_blocks.end(), image.begin() + FIRST_DATA_OFFSET));
+    EXPECT_TRUE(
+        std::equal(mono_blocks.begin(), mono_blocks.end(), image.begin() + FIRST_DATA_OFFSET));
 
     // The stereo slot's left blocks follow the mono slot, its right blocks follow them.
     const size_t s      = STEREO_DIRECTORY + 28;
@@ -55,18 +54,19 @@ TEST(BuildBank, LaysOutHeadersDirectoryAndBlocks)
     EXPECT_EQ(image.size(), FIRST_DATA_OFFSET + 4 * 32 + 2 * 2 * 32);
 }
 
-TEST(BuildBank, BytesTheReaderNeverLooksAtAreZero)
-{
+TEST(BuildBank, BytesTheReaderNeverLooksAtAreZero) {
     const std::vector<uint8_t> image = build({mono_slot(0, 10), stereo_slot(0, 10)});
-    for (size_t at = 20; at < 0x80000; ++at) ASSERT_EQ(image[at], 0) << at;
-    for (size_t i : {9, 10, 11, 12, 20, 22, 25}) EXPECT_EQ(image[MONO_DIRECTORY + i], 0) << i;
-    for (size_t i : {0, 1, 2, 9, 20}) EXPECT_EQ(image[STEREO_DIRECTORY + i], 0) << i;
+    for (size_t at = 20; at < 0x80000; ++at)
+        ASSERT_EQ(image[at], 0) << at;
+    for (size_t i : {9, 10, 11, 12, 20, 22, 25})
+        EXPECT_EQ(image[MONO_DIRECTORY + i], 0) << i;
+    for (size_t i : {0, 1, 2, 9, 20})
+        EXPECT_EQ(image[STEREO_DIRECTORY + i], 0) << i;
     for (size_t at = STEREO_DIRECTORY + 50 * 28; at < FIRST_DATA_OFFSET; ++at)
         ASSERT_EQ(image[at], 0) << at;
 }
 
-TEST(BuildBank, RefusesWhatTheSamplerCannotHold)
-{
+TEST(BuildBank, RefusesWhatTheSamplerCannotHold) {
     struct Case {
         std::vector<BankSlot> slots;
         const char* message;
@@ -88,8 +88,7 @@ TEST(BuildBank, RefusesWhatTheSamplerCannotHold)
     }
 }
 
-TEST(BuildBank, FillsTheAddressSpaceExactly)
-{
+TEST(BuildBank, FillsTheAddressSpaceExactly) {
     const size_t room = MAX_IMAGE_BYTES - FIRST_DATA_OFFSET;
     const std::vector<uint8_t> image =
         build({BankSlot{false, 99, std::vector<int16_t>(room, 5), {}}});
@@ -97,8 +96,7 @@ TEST(BuildBank, FillsTheAddressSpaceExactly)
     EXPECT_EQ(be24(image, MONO_DIRECTORY + 99 * 26 + 3), 0xFFFFFFu);
 }
 
-TEST(BuildBank, WhatItBuildsReadsBackAsTheSameSlots)
-{
+TEST(BuildBank, WhatItBuildsReadsBackAsTheSameSlots) {
     const std::vector<uint8_t> image =
         build({mono_slot(50, 33), mono_slot(1, 0), stereo_slot(9, 77)});
     const std::string path = join(fresh_folder(), "bank.zp4");
@@ -119,8 +117,7 @@ TEST(BuildBank, WhatItBuildsReadsBackAsTheSameSlots)
     EXPECT_EQ(table[2].right_distance, 3 * 32);
 }
 
-TEST(EncodeChannel, PadsTheLastBlockAndNeverLeavesAChannelWithoutOne)
-{
+TEST(EncodeChannel, PadsTheLastBlockAndNeverLeavesAChannelWithoutOne) {
     EXPECT_EQ(encode_channel({}).size(), 32u);
     EXPECT_EQ(encode_channel(std::vector<int16_t>(32, 7)).size(), 32u);
     EXPECT_EQ(encode_channel(std::vector<int16_t>(33, 7)).size(), 64u);
@@ -128,7 +125,8 @@ TEST(EncodeChannel, PadsTheLastBlockAndNeverLeavesAChannelWithoutOne)
     const std::vector<uint8_t> padded = encode_channel(std::vector<int16_t>(40, 1000));
     EXPECT_EQ(padded[32], 0x03);
     EXPECT_EQ(padded[33], 0xE8);
-    for (size_t i = 34; i < 64; ++i) EXPECT_EQ(padded[i], 0) << i;
+    for (size_t i = 34; i < 64; ++i)
+        EXPECT_EQ(padded[i], 0) << i;
 }
 
 } // namespace

@@ -10,19 +10,16 @@ namespace {
 using Args = std::vector<std::string>;
 
 class MkbankTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        folder = fresh_folder();
-    }
+  protected:
+    void SetUp() override { folder = fresh_folder(); }
 
     // A 16-bit PCM file as the extractor would write it, from interleaved samples.
     void write_wav(const std::string& name, int channels, const std::vector<int16_t>& interleaved,
-                   uint32_t rate = 32000)
-    {
+                   uint32_t rate = 32000) {
         std::vector<uint8_t> file(WAV_HEADER_BYTES);
         make_wav_header(int32_t(interleaved.size()), channels, file.data());
-        for (int i = 0; i < 4; ++i) file[24 + i] = uint8_t(rate >> (8 * i));
+        for (int i = 0; i < 4; ++i)
+            file[24 + i] = uint8_t(rate >> (8 * i));
         for (int16_t s : interleaved) {
             file.push_back(uint8_t(uint16_t(s)));
             file.push_back(uint8_t(uint16_t(s) >> 8));
@@ -36,8 +33,7 @@ protected:
     std::string folder;
 };
 
-TEST_F(MkbankTest, PacksWavFilesThatUnbankGivesBack)
-{
+TEST_F(MkbankTest, PacksWavFilesThatUnbankGivesBack) {
     const BankSlot mono = mono_slot(42, 1000), stereo = stereo_slot(7, 777);
     write_wav("mono.wav", 1, mono.left);
     std::vector<int16_t> interleaved;
@@ -55,8 +51,7 @@ TEST_F(MkbankTest, PacksWavFilesThatUnbankGivesBack)
 }
 
 // The codec is lossy; a plain tone must still come back close to what went in.
-TEST_F(MkbankTest, ToneSurvivesTheRoundTripClosely)
-{
+TEST_F(MkbankTest, ToneSurvivesTheRoundTripClosely) {
     std::vector<int16_t> tone(32000);
     for (size_t i = 0; i < tone.size(); ++i)
         tone[i] = int16_t(std::lround(16000 * std::sin(2 * M_PI * 440 * double(i) / 32000)));
@@ -74,8 +69,7 @@ TEST_F(MkbankTest, ToneSurvivesTheRoundTripClosely)
     EXPECT_GT(10 * std::log10(signal / noise), 30.0);
 }
 
-TEST_F(MkbankTest, RefusesFilesTheBankCannotHold)
-{
+TEST_F(MkbankTest, RefusesFilesTheBankCannotHold) {
     write_wav("stereo.wav", 2, {1, 2, 3, 4});
     write_wav("mono.wav", 1, {1, 2});
     write_wav("cd.wav", 1, {1, 2}, 44100);
@@ -102,14 +96,15 @@ TEST_F(MkbankTest, RefusesFilesTheBankCannotHold)
     }
 }
 
-TEST_F(MkbankTest, DemoBankHasMonoAndStereoSlotsWithGaps)
-{
+TEST_F(MkbankTest, DemoBankHasMonoAndStereoSlotsWithGaps) {
     ASSERT_EQ(mkbank({"demo.zp4", "--demo"}).status, 0);
     const ProgramRun list = unbank({"-l", "demo.zp4"});
     ASSERT_EQ(list.status, 0);
     size_t mono = 0, stereo = 0;
-    for (size_t at = 0; (at = list.out.find(" mono ", at)) != std::string::npos; ++at) ++mono;
-    for (size_t at = 0; (at = list.out.find(" stereo ", at)) != std::string::npos; ++at) ++stereo;
+    for (size_t at = 0; (at = list.out.find(" mono ", at)) != std::string::npos; ++at)
+        ++mono;
+    for (size_t at = 0; (at = list.out.find(" stereo ", at)) != std::string::npos; ++at)
+        ++stereo;
     EXPECT_GE(mono, 4u);
     EXPECT_GE(stereo, 2u);
     EXPECT_EQ(list.out.find("01.wav"), std::string::npos); // empty slots between used ones
