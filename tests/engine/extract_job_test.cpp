@@ -226,11 +226,17 @@ TEST_F(JobTest, FolderTooLongForTheOutputPathEndsBeforeTheFirstSlot) {
 }
 
 TEST_F(JobTest, StartJobTakesItsOwnCopyOfThePath) {
+    std::atomic<bool> dropped{false};
+    host.on_folder_prompt = [&] {
+        while (!dropped)
+            std::this_thread::yield(); // the job is held here until the drop
+    };
     const std::string path = write_bank(folder, "bank.zp4", {mono_slot(0, 10)});
     std::snprintf(bulk_path, sizeof bulk_path, "%s", path.c_str());
     start_job(host);
     EXPECT_EQ(busy_flag.load(), 1);
     std::strcpy(bulk_path, "elsewhere.zp4"); // a later drop overwrites the buffer
+    dropped = true;
     while (busy_flag.load())
         std::this_thread::yield();
     EXPECT_EQ(host.codes, (Codes{JOB_WRITING, JOB_DONE}));

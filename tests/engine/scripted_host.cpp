@@ -29,6 +29,7 @@ void ScriptedHost::request_repaint() {
 
 bool ScriptedHost::choose_folder(char chosen[PATH_BYTES]) {
     ++folder_prompts;
+    if (on_folder_prompt) on_folder_prompt();
     std::snprintf(chosen, PATH_BYTES, "%s", folder.c_str());
     return folder_given;
 }

@@ -13,6 +13,7 @@ class ScriptedHost : public JobHost {
     std::string folder;
     std::vector<int32_t> answers;            // one per question, in order
     std::function<void(int32_t)> on_repaint; // called with progress_current
+    std::function<void()> on_folder_prompt;
 
     // Record
     std::vector<int32_t> codes;         // 0 included, in order of arrival
