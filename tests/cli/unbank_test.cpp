@@ -240,17 +240,4 @@ TEST_F(UnbankTest, TerminalQuestionTakesTheWindowsFourAnswers) {
     EXPECT_EQ(read_bytes(in_folder("out", "04.wav")), untouched);
 }
 
-TEST_F(UnbankTest, TerminalAllAnswersEveryLaterQuestion) {
-    make_bank({mono_slot(1, 10), mono_slot(2, 10)});
-    fs::create_directories(in_folder("out"));
-    for (const char* name : {"01.wav", "02.wav"})
-        write_bytes(in_folder("out", name), untouched);
-    TerminalSession session(folder, {"-o", "out", "bank.zp4"});
-    ASSERT_TRUE(session.read_until("01.wav already exists."));
-    session.type("a\n");
-    EXPECT_EQ(session.finish(), 0);
-    EXPECT_EQ(session.seen.find("02.wav already exists."), std::string::npos);
-    EXPECT_EQ(read_bytes(in_folder("out", "02.wav")), expected_wav(slots[1]));
-}
-
 } // namespace

@@ -96,27 +96,6 @@ TEST(BuildBank, FillsTheAddressSpaceExactly) {
     EXPECT_EQ(be24(image, MONO_DIRECTORY + 99 * 26 + 3), 0xFFFFFFu);
 }
 
-TEST(BuildBank, WhatItBuildsReadsBackAsTheSameSlots) {
-    const std::vector<uint8_t> image =
-        build({mono_slot(50, 33), mono_slot(1, 0), stereo_slot(9, 77)});
-    const std::string path = join(fresh_folder(), "bank.zp4");
-    write_bytes(path, image);
-    std::FILE* stream = std::fopen(path.c_str(), "rb");
-    ASSERT_NE(stream, nullptr);
-    SlotInfo table[MAX_SLOTS];
-    int count = 0;
-    EXPECT_EQ(load_bulk_file(stream, table, count), JOB_DONE);
-    std::fclose(stream);
-    ASSERT_EQ(count, 3);
-    EXPECT_EQ(table[0].id, 1u);
-    EXPECT_EQ(table[0].total_samples, 0);
-    EXPECT_EQ(table[1].id, 50u);
-    EXPECT_EQ(table[1].total_samples, 33);
-    EXPECT_EQ(table[2].id, 109u);
-    EXPECT_EQ(table[2].total_samples, 154);
-    EXPECT_EQ(table[2].right_distance, 3 * 32);
-}
-
 TEST(EncodeChannel, PadsTheLastBlockAndNeverLeavesAChannelWithoutOne) {
     EXPECT_EQ(encode_channel({}).size(), 32u);
     EXPECT_EQ(encode_channel(std::vector<int16_t>(32, 7)).size(), 32u);
