@@ -1,12 +1,10 @@
-// Keeps one hidden top-level window open while the window tests run. Wine's desktop process
-// then stays up from one test program to the next instead of being started by each of them
-// (and holding the test runner's output open for a second after each).
+// Keeps a hidden window open while the window tests run, so that Wine's desktop stays up
+// from one test program to the next instead of being started (and awaited) by each.
 #include <cstdio>
 #include <windows.h>
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR ready_file, int) {
-    // For the first seconds of a fresh Wine session there is no window to be had: desktop.sh
-    // then starts another keeper.
+    // There is none in the first seconds of a fresh Wine session: desktop.sh tries again.
     if (!CreateWindowExA(0, "STATIC", "desktop keeper", 0, 0, 0, 0, 0, nullptr, nullptr, instance,
                          nullptr))
         return 1;
