@@ -21,7 +21,8 @@ struct OpenBank {
         bank_path         = (folder / "unbank-bench.zp4").string();
         out_path          = (folder / "unbank-bench.wav").string();
         std::vector<int16_t> ramp(FRAMES);
-        for (size_t i = 0; i < FRAMES; ++i) ramp[i] = int16_t(i * 37);
+        for (size_t i = 0; i < FRAMES; ++i)
+            ramp[i] = int16_t(i * 37);
         const BankSlot slot{stereo, 0, ramp, stereo ? ramp : std::vector<int16_t>{}};
         std::vector<uint8_t> image;
         std::string error;
@@ -51,8 +52,12 @@ void write_whole_slot(benchmark::State& bench, bool stereo) {
     bench.SetBytesProcessed(bench.iterations() * int64_t(FRAMES) * channels * 2);
 }
 
-void BM_write_mono_slot(benchmark::State& bench) { write_whole_slot(bench, false); }
-void BM_write_stereo_slot(benchmark::State& bench) { write_whole_slot(bench, true); }
+void BM_write_mono_slot(benchmark::State& bench) {
+    write_whole_slot(bench, false);
+}
+void BM_write_stereo_slot(benchmark::State& bench) {
+    write_whole_slot(bench, true);
+}
 
 BENCHMARK(BM_write_mono_slot)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_write_stereo_slot)->Unit(benchmark::kMillisecond);

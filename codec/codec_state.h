@@ -9,8 +9,8 @@ struct CodecState {
     int32_t range_low;    // lower limit of the value window
     const int32_t* table; // the step table chosen by table_select
     int32_t step_index;
-    int32_t upper_bound;  // always 63
-    int32_t lower_bound;  // min_index
+    int32_t upper_bound; // always 63
+    int32_t lower_bound; // min_index
 
     // Statistics of the 32 input samples, used by the encoder only.
     uint32_t max_delta;

@@ -51,7 +51,8 @@ constexpr bool every_entry_given() {
 // changes it even where the table still rises.
 constexpr int64_t weighted_sum(const int32_t (&table)[STEP_TABLE_SIZE]) {
     int64_t sum = 0;
-    for (int i = 0; i < STEP_TABLE_SIZE; ++i) sum += int64_t(i + 1) * table[i];
+    for (int i = 0; i < STEP_TABLE_SIZE; ++i)
+        sum += int64_t(i + 1) * table[i];
     return sum;
 }
 
@@ -60,7 +61,8 @@ static_assert(weighted_sum(step_tables[0]) == 482904, "step table 0 differs from
 static_assert(weighted_sum(step_tables[1]) == 2024760, "step table 1 differs from the format");
 static_assert(weighted_sum(step_tables[2]) == 9002439, "step table 2 differs from the format");
 static_assert(weighted_sum(step_tables[3]) == 43309324, "step table 3 differs from the format");
-static_assert(weighted_sum(index_adjust) == 13642, "the index adjust table differs from the format");
+static_assert(weighted_sum(index_adjust) == 13642,
+              "the index adjust table differs from the format");
 static_assert(step_tables[STEP_TABLES - 1][MAX_STEP_INDEX] == 32767, "the largest step is 32767");
 
 } // namespace

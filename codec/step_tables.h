@@ -2,9 +2,9 @@
 #pragma once
 #include <cstdint>
 
-constexpr int STEP_TABLES      = 4;
-constexpr int STEP_TABLE_SIZE  = 64;
-constexpr int MAX_STEP_INDEX   = STEP_TABLE_SIZE - 1;
+constexpr int STEP_TABLES     = 4;
+constexpr int STEP_TABLE_SIZE = 64;
+constexpr int MAX_STEP_INDEX  = STEP_TABLE_SIZE - 1;
 
 extern const int32_t step_tables[STEP_TABLES][STEP_TABLE_SIZE];
 

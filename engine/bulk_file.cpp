@@ -51,8 +51,7 @@ int read_slot_table(std::FILE* stream, SlotInfo table[MAX_SLOTS]) {
 
 // A read that fails (rather than finding the file's end) is a read error, not a verdict on
 // the file: old media fail that way, and the user must hear it.
-int32_t load_bulk_file(std::FILE* stream, SlotInfo table[MAX_SLOTS], int& count)
-{
+int32_t load_bulk_file(std::FILE* stream, SlotInfo table[MAX_SLOTS], int& count) {
     count = 0;
     uint8_t header[HEADER_BYTES];
     const bool first  = read_exactly(stream, header, HEADER_BYTES) && is_bulk_header(header);
