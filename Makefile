@@ -1,7 +1,6 @@
 # make demo: installs what is missing, builds, makes a demo bank and extracts it.
 # make test: installs what is missing, builds every configuration, runs every test.
 
-PRESETS  := native win64 win32
 PACKAGES := cmake make g++ googletest libbenchmark-dev python3 \
             g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 xvfb xauth
 NATIVE   := build/native/bin

@@ -26,6 +26,10 @@ bool read_answer_line(char* line, int size) {
 
 } // namespace
 
+void print_failure(const std::string& bank, int32_t code) {
+    std::fprintf(stderr, "unbank: %s: %s\n", bank.c_str(), job_status_text(uint32_t(code)));
+}
+
 ConsoleHost::ConsoleHost(const Options& options_, const std::string& folder_)
     : options(options_), folder(folder_), show_progress(!options_.quiet && isatty(STDERR_FILENO)) {}
 
@@ -39,7 +43,7 @@ void ConsoleHost::report(int32_t code) {
     show_progress = false;
     final_code    = folder_failed ? int(JOB_WRITE_ERROR) : code;
     if (code == JOB_CANCELLED) return;
-    std::fprintf(stderr, "unbank: %s: %s\n", options.bank.c_str(), job_status_text(uint32_t(code)));
+    print_failure(options.bank, code);
 }
 
 void ConsoleHost::report_done() {

@@ -5,6 +5,9 @@
 #include <atomic>
 #include <string>
 
+// "unbank: BANK: Read error" and the like, on stderr.
+void print_failure(const std::string& bank, int32_t code);
+
 class ConsoleHost : public JobHost {
   public:
     ConsoleHost(const Options& options, const std::string& folder);

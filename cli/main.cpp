@@ -24,11 +24,6 @@ void catch_interrupt() {
     sigaction(SIGINT, &action, nullptr);
 }
 
-int fail(const Options& options, int code) {
-    std::fprintf(stderr, "unbank: %s: %s\n", options.bank.c_str(), job_status_text(uint32_t(code)));
-    return code;
-}
-
 int extract(const Options& options) {
     if (options.bank.size() >= sizeof bulk_path) {
         std::fprintf(stderr, "unbank: %s: path too long\n", options.bank.c_str());
@@ -53,5 +48,6 @@ int main(int argc, char** argv) {
     if (early_exit >= 0) return early_exit;
     if (!options.list) return extract(options);
     const int status = list_slots(options.bank.c_str(), stdout);
-    return status == JOB_DONE ? status : fail(options, status);
+    if (status != JOB_DONE) print_failure(options.bank, status);
+    return status;
 }
