@@ -142,8 +142,10 @@ int outline_rows(int height, int current, int total) {
 }
 
 LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    // Registered numbers are not constants, so they come before the switch; 0 is no message.
     if (ui.tray_message != 0 && message == ui.tray_message && on_tray_message(window, lparam))
         return 0;
+    if (ui.taskbar_created != 0 && message == ui.taskbar_created) return on_taskbar_created();
     // clang-format off
     switch (message) {
     case WM_CREATE:    return on_create(window);

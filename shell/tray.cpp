@@ -39,6 +39,7 @@ void show_tray_menu(HWND window) {
 
 void init_tray(HWND window) {
     ui.tray_message         = RegisterWindowMessageA(PROGRAM_NAME);
+    ui.taskbar_created      = RegisterWindowMessageA("TaskbarCreated");
     NOTIFYICONDATAA& record = ui.tray_record;
     record                  = NOTIFYICONDATAA{};
     record.cbSize           = NOTIFYICONDATAA_V1_SIZE;
@@ -85,6 +86,11 @@ LRESULT on_animation_tick() {
     const WORD id  = FRAMES[ui.frame_index];
     ui.frame_index = (ui.frame_index + 1) % FRAME_COUNT;
     show_icon(id);
+    return 0;
+}
+
+LRESULT on_taskbar_created() {
+    if (ui.in_tray) Shell_NotifyIconA(NIM_ADD, &ui.tray_record);
     return 0;
 }
 

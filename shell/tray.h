@@ -21,5 +21,8 @@ void stop_animation(HWND window);
 // The animation timer: shows the next frame. Returns 0 for the window procedure.
 LRESULT on_animation_tick();
 
+// A restarted shell has lost every icon: the program's comes back if it sits there.
+LRESULT on_taskbar_created();
+
 // The tray message: false when the mouse event is left to the ordinary dispatch.
 bool on_tray_message(HWND window, LPARAM mouse_event);

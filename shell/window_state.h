@@ -15,6 +15,7 @@ struct WindowState {
     int command_line_mode;    // 1 when the command line held a path; never cleared
 
     UINT tray_message;           // registered under the program name
+    UINT taskbar_created;        // the shell's notice that its notification area is new
     NOTIFYICONDATAA tray_record; // filled once, right after the window exists
     int in_tray;                 // 1 while the icon is shown and the window hidden
     int frame_index;             // next animation frame; never reset

@@ -36,14 +36,32 @@ class Program {
         if (!path.empty()) command += " \"" + path + "\"";
         STARTUPINFOA startup{};
         startup.cb = sizeof startup;
+        PROCESS_INFORMATION started{};
         EXPECT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
-                                   nullptr, &startup, &process_));
+                                   nullptr, &startup, &started));
+        CloseHandle(started.hThread);
+        process_ = started.hProcess;
+        id_      = started.dwProcessId;
+    }
+    // The program the shell starts for the file's "open" verb.
+    struct OpenedByShell {
+        std::string file;
+    };
+    explicit Program(const OpenedByShell& opened) {
+        SHELLEXECUTEINFOA open{};
+        open.cbSize = sizeof open;
+        open.fMask  = SEE_MASK_NOCLOSEPROCESS;
+        open.lpVerb = "open";
+        open.lpFile = opened.file.c_str();
+        open.nShow  = SW_SHOWNORMAL;
+        EXPECT_TRUE(ShellExecuteExA(&open));
+        process_ = open.hProcess;
+        id_      = process_ ? GetProcessId(process_) : 0;
     }
     ~Program() {
-        TerminateProcess(process_.hProcess, 99); // fails if it has ended
-        WaitForSingleObject(process_.hProcess, EXIT_TIMEOUT_MS);
-        CloseHandle(process_.hThread);
-        CloseHandle(process_.hProcess);
+        TerminateProcess(process_, 99); // fails if it has ended
+        WaitForSingleObject(process_, EXIT_TIMEOUT_MS);
+        CloseHandle(process_);
     }
 
     // Its main window, found as a second instance finds it: by class and title.
@@ -52,7 +70,7 @@ class Program {
         DWORD owner = 0;
         wait_until([&] {
             found = FindWindowA("UNBANK", "UNBANK");
-            return GetWindowThreadProcessId(found, &owner) && owner == process_.dwProcessId;
+            return GetWindowThreadProcessId(found, &owner) && owner == id_;
         });
         return found;
     }
@@ -61,7 +79,7 @@ class Program {
     // one is given; returns the dialog's text.
     std::string answer(const char* caption, int button, const std::string& typed = "",
                        DWORD timeout_ms = DIALOG_TIMEOUT_MS) const {
-        HWND dialog = wait_for_dialog(process_.dwProcessId, caption, timeout_ms);
+        HWND dialog = wait_for_dialog(id_, caption, timeout_ms);
         if (dialog == nullptr) return NO_DIALOG;
         if (!typed.empty()) type_file_name(dialog, typed);
         const std::string text = read_dialog(dialog).text;
@@ -72,13 +90,14 @@ class Program {
     // The exit code, or STILL_ACTIVE when it did not end in time.
     DWORD exit_code() const {
         DWORD code = STILL_ACTIVE;
-        if (WaitForSingleObject(process_.hProcess, EXIT_TIMEOUT_MS) == WAIT_OBJECT_0)
-            GetExitCodeProcess(process_.hProcess, &code);
+        if (WaitForSingleObject(process_, EXIT_TIMEOUT_MS) == WAIT_OBJECT_0)
+            GetExitCodeProcess(process_, &code);
         return code;
     }
 
   private:
-    PROCESS_INFORMATION process_{};
+    HANDLE process_ = nullptr;
+    DWORD id_       = 0;
 };
 
 const std::vector<BankSlot> SLOTS = {mono_slot(0, 4000), mono_slot(1, 300), stereo_slot(4, 900)};
@@ -120,6 +139,37 @@ TEST_F(UnbankProcessTest, SecondStartShowsTheFirstAndExitsZero) {
     EXPECT_EQ(first.answer(nullptr, IDOK, "", QUIET_MS), NO_DIALOG) << "no job for the path";
     PostMessageA(window, WM_COMMAND, IDM_EXIT, 0);
     EXPECT_EQ(first.exit_code(), 0u);
+}
+
+// Associated, a bank opened from the shell starts the program in the notification area with
+// the path on its command line; the job runs from there and the program ends by itself, after
+// "Extract done!" or, when the folder prompt is cancelled, without a word.
+TEST_F(UnbankProcessTest, BankOpenedThroughTheAssociationIsExtractedAndTheProgramEnds) {
+    {
+        Program program;
+        HWND window = program.window();
+        SendMessageA(window, WM_COMMAND, IDM_ASSOCIATE, 0);
+        PostMessageA(window, WM_COMMAND, IDM_EXIT, 0);
+        ASSERT_EQ(program.exit_code(), 0u);
+    }
+    for (int button : {IDOK, IDCANCEL}) {
+        clean_output_folder();
+        Program opened(Program::OpenedByShell{bank_});
+        HWND window = opened.window();
+        EXPECT_TRUE(wait_until([&] { return window != nullptr && !IsWindowVisible(window); }));
+        ASSERT_NE(opened.answer("Browse for Folder", button), NO_DIALOG);
+        EXPECT_EQ(opened.answer("UNBANK", IDOK, "", button == IDOK ? DIALOG_TIMEOUT_MS : QUIET_MS),
+                  button == IDOK ? "Extract done!" : NO_DIALOG);
+        EXPECT_EQ(opened.exit_code(), 0u) << "button " << button;
+        for (size_t i = 0; i < SLOTS.size(); ++i) {
+            if (button == IDOK)
+                EXPECT_TRUE(read_bytes(output(SLOT_FILES[i])) == expected_wav(SLOTS[i]));
+            else
+                EXPECT_FALSE(exists(output(SLOT_FILES[i])));
+        }
+    }
+    RegDeleteTreeA(HKEY_CLASSES_ROOT, ".zp4");
+    RegDeleteTreeA(HKEY_CLASSES_ROOT, "QUMA.ZP-4");
 }
 
 TEST_F(UnbankProcessTest, FileThatIsNoBankShowsNotZp4File) {
