@@ -20,7 +20,8 @@ const char usage_text[] =
     "  -t, --test          read and decode every slot, write nothing, report damage\n"
     "  -l, --list          print the slot table, marking damaged slots; write nothing\n"
     "  -q, --quiet         no progress display and no closing summary\n"
-    "  -h, --help          this text;  --version  the version\n";
+    "  -h, --help          this text\n"
+    "      --version       the version\n";
 
 int usage_error(const std::string& message) {
     std::fprintf(stderr, "unbank: %s\n%s", message.c_str(), usage_text);

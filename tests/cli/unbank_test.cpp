@@ -2,6 +2,7 @@
 #include "test_banks.h"
 
 #include <fstream>
+#include <sstream>
 
 #include <chrono>
 #include <csignal>
@@ -85,15 +86,60 @@ TEST_F(UnbankTest, FailuresExitWithTheJobCodeAndTheProgramsText) {
 
 TEST_F(UnbankTest, UsageErrorsExit64) {
     for (const Args& args : {Args{}, Args{"-x", "a.zp4"}, Args{"-y", "-n", "a.zp4"},
-                             Args{"a.zp4", "b.zp4"}, Args{"-o"}}) {
+                             Args{"-t", "-l", "a.zp4"}, Args{"-o"}}) {
         const ProgramRun run = unbank(args);
         EXPECT_EQ(run.status, 64) << testing::PrintToString(args);
         EXPECT_NE(run.err.find("usage: unbank"), std::string::npos);
     }
+    // Two banks of one name would mix their slots in one folder.
+    const ProgramRun same = unbank({"-o", "out", "a/x.zp4", "b/x.zp4"});
+    EXPECT_EQ(same.status, 64);
+    EXPECT_EQ(same.err.rfind("unbank: two banks would share the folder out/x\n", 0), 0u);
     const ProgramRun help = unbank({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out.rfind("usage: unbank", 0), 0u);
     EXPECT_EQ(unbank({"--version"}).out.rfind("unbank ", 0), 0u);
+}
+
+// The option heads ("-o, --output DIR") of --help, and of the manual page's option list
+// with its font escapes taken out, in order.
+std::vector<std::string> help_heads(const std::string& help) {
+    std::vector<std::string> heads;
+    std::istringstream lines(help);
+    for (std::string line; std::getline(lines, line);) {
+        const size_t start = line.find_first_not_of(' ');
+        if (start == std::string::npos || line[start] != '-' || start > 6) continue;
+        heads.push_back(line.substr(start, line.find("  ", start) - start));
+    }
+    return heads;
+}
+
+std::vector<std::string> page_heads(const std::string& page) {
+    std::vector<std::string> heads;
+    const size_t options = page.find(".SH OPTIONS");
+    std::istringstream lines(page.substr(options, page.find(".SH SUMMARY") - options));
+    for (std::string line; std::getline(lines, line);) {
+        if (line != ".TP" || !std::getline(lines, line)) continue;
+        std::string head;
+        for (size_t i = 0; i < line.size(); ++i) {
+            if (line[i] != '\\') {
+                head += line[i];
+            } else if (line[i + 1] == 'f') {
+                i += 2; // \fB, \fR, \fI
+            }
+        }
+        heads.push_back(head);
+    }
+    return heads;
+}
+
+TEST_F(UnbankTest, HelpMatchesTheManualPage) {
+    const std::string help = unbank({"--help"}).out, page = read_text(MAN_PAGE);
+    const std::vector<std::string> heads = help_heads(help);
+    EXPECT_EQ(heads.size(), 9u) << help;
+    EXPECT_EQ(heads, page_heads(page));
+    EXPECT_EQ(help.substr(0, help.find('\n')), "usage: unbank [options] BANK.zp4...");
+    EXPECT_NE(page.find(".B unbank\n[\\fIoptions\\fR] \\fIBANK.zp4\\fR...\n"), std::string::npos);
 }
 
 TEST_F(UnbankTest, ExistingFilesWithoutATerminalAreSkippedAndSaidSo) {
@@ -115,7 +161,7 @@ TEST_F(UnbankTest, YesOverwritesAndNoClobberSkipsQuietly) {
 
     const ProgramRun keep = unbank({"-n", "-o", "out", "bank.zp4"});
     EXPECT_EQ(keep.status, 0);
-    EXPECT_EQ(keep.err.find("skipped"), std::string::npos);
+    EXPECT_EQ(keep.err, "bank.zp4: 0 written, 2 skipped, 0 failed; files in out\n");
     EXPECT_EQ(read_bytes(in_folder("out", "07.wav")), untouched);
 
     const ProgramRun replace = unbank({"--yes", "-o", "out", "bank.zp4"});
