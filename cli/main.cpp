@@ -47,6 +47,7 @@ int32_t extract(const Options& options, BankTally& tally) {
 int32_t list(const Options& options, const BankTally& tally) {
     if (options.banks.size() > 1) std::printf("%s:\n", tally.bank.c_str());
     const int32_t status = list_slots(tally.bank, stdout);
+    std::fflush(stdout); // a failure on stderr comes after the rows before it
     if (status != JOB_DONE) print_failure(tally.bank, status);
     return status;
 }

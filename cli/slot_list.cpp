@@ -16,9 +16,10 @@ int list_slots(const std::string& bank, std::FILE* out) {
         const int64_t frames = stereo ? slot.total_samples / 2 : slot.total_samples;
         char name[OUTPUT_NAME_BYTES];
         format_output_name(slot, name);
-        std::fprintf(out, "%-8s %-6s %9lld frames %8.3f s  data at 0x%06x", name,
+        const int64_t offset = slot.data_offset;
+        std::fprintf(out, "%-8s %-6s %9lld frames %8.3f s  data at %s0x%06llx", name,
                      stereo ? "stereo" : "mono", (long long)frames, double(frames) / SAMPLE_RATE,
-                     unsigned(slot.data_offset));
+                     offset < 0 ? "-" : "", (unsigned long long)(offset < 0 ? -offset : offset));
         const char* damage = slot_damage(slot, open.size);
         if (damage) std::fprintf(out, "  damaged: %s", damage);
         std::fputc('\n', out);

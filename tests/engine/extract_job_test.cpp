@@ -213,14 +213,6 @@ TEST_F(JobTest, KeepGoingWritesEveryIntactSlotAndEndsWithAReadError) {
     expect_written("00s.wav", 3);
     EXPECT_FALSE(exists(out("01.wav")));
     EXPECT_FALSE(exists(out("03.wav")));
-
-    ScriptedHost plain; // without the option the same bank ends at slot 1
-    plain.folder = join(folder, "plain");
-    std::filesystem::create_directories(plain.folder);
-    ASSERT_TRUE(run_job(path, plain));
-    EXPECT_EQ(plain.codes, (Codes{JOB_WRITING, JOB_READ_ERROR}));
-    EXPECT_TRUE(plain.damaged.empty());
-    EXPECT_FALSE(exists(join(plain.folder, "02.wav")));
 }
 
 // Keep-going concerns read errors only: a write error still ends the job.
