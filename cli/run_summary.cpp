@@ -13,17 +13,18 @@ int not_reached(const BankTally& bank) {
 }
 
 void print_bank(const BankTally& bank, bool test, std::FILE* out) {
-    std::fprintf(out, "%s: ", bank.bank.c_str());
-    if (test && bank.slots > 0)
-        std::fprintf(out, "%d of %d slots read whole, %d damaged", bank.done, bank.slots,
-                     bank.failed);
-    else if (!test && !bank.folder.empty())
-        std::fprintf(out, "%d written, %d skipped, %d failed", bank.done, bank.skipped,
-                     bank.failed);
-    else {
-        std::fprintf(out, "%s\n", outcome_text(bank.status));
+    const char* name = bank.bank.c_str();
+    const bool began = test ? bank.slots > 0 : !bank.folder.empty();
+    if (!began) {
+        std::fprintf(out, "%s: %s\n", name, outcome_text(bank.status));
         return;
     }
+    if (test)
+        std::fprintf(out, "%s: %d of %d slots read whole, %d damaged", name, bank.done, bank.slots,
+                     bank.failed);
+    else
+        std::fprintf(out, "%s: %d written, %d skipped, %d failed", name, bank.done, bank.skipped,
+                     bank.failed);
     if (not_reached(bank) > 0) std::fprintf(out, ", %d not reached", not_reached(bank));
     if (!test) std::fprintf(out, "; files in %s", bank.folder.c_str());
     if (bank.status != JOB_DONE) std::fprintf(out, " (%s)", outcome_text(bank.status));
