@@ -103,6 +103,8 @@ TEST_F(RescueTest, ListMarksTheDamagedSlotOnly) {
                 found.push_back(row.substr(0, 6) + row.substr(row.find("  damaged")));
         EXPECT_EQ(found, marked) << run.out;
     }
+    write_bank(folder, "intact.zp4", slots); // slot 1 ends exactly at the end of the file
+    EXPECT_EQ(unbank({"-l", "intact.zp4"}).out.find("damaged"), std::string::npos);
 }
 
 TEST_F(RescueTest, SeveralBanksEachGoToTheirOwnFolderPastOneThatIsNotABank) {
