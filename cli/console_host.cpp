@@ -30,34 +30,47 @@ void print_failure(const std::string& bank, int32_t code) {
     std::fprintf(stderr, "unbank: %s: %s\n", bank.c_str(), job_status_text(uint32_t(code)));
 }
 
-ConsoleHost::ConsoleHost(const Options& options_, const std::string& folder_)
-    : options(options_), folder(folder_), show_progress(!options_.quiet && isatty(STDERR_FILENO)) {}
+ConsoleHost::ConsoleHost(const Options& options_, BankTally& tally_)
+    : options(options_), tally(tally_), show_progress(!options_.quiet && isatty(STDERR_FILENO)) {}
 
 void ConsoleHost::report(int32_t code) {
     if (code == JOB_QUESTION) {
-        reply_state = answer_question();
+        reply_state          = answer_question();
+        const int32_t answer = reply_state.load();
+        if (answer != REPLY_WRITE && answer != REPLY_YES_TO_ALL && answer != REPLY_ABORT)
+            ++tally.skipped;
         return;
     }
-    if (code == JOB_WRITING) return;
-    clear_progress();
-    show_progress = false;
-    final_code    = folder_failed ? int(JOB_WRITE_ERROR) : code;
-    if (code == JOB_CANCELLED) return;
-    print_failure(options.bank, code);
+    if (code == JOB_WRITING) {
+        writing = true;
+        return;
+    }
+    // A keep-going job ends with a read error when slots were damaged; they are reported.
+    const bool damage_reported = code == JOB_READ_ERROR && tally.failed > 0;
+    const bool slot_failed =
+        writing && !damage_reported && (code == JOB_READ_ERROR || code == JOB_WRITE_ERROR);
+    finish(folder_failed ? int32_t(JOB_WRITE_ERROR) : code);
+    if (slot_failed) ++tally.failed; // the slot in progress, never counted as processed
+    if (code == JOB_CANCELLED || damage_reported) return;
+    // A failure inside a slot names the slot.
+    print_failure(slot_failed ? tally.bank + ": " + output_name : tally.bank, code);
 }
 
 void ConsoleHost::report_done() {
+    finish(JOB_DONE);
+}
+
+void ConsoleHost::report_damaged_slot() {
     clear_progress();
-    show_progress = false;
-    final_code    = JOB_DONE;
-    if (!options.quiet)
-        std::fprintf(stderr, "%s %d slot(s) into %s\n", job_status_text(JOB_DONE),
-                     progress_total.load() - 1, folder.c_str());
+    ++tally.failed;
+    std::fprintf(stderr, "unbank: %s: %s cannot be read whole; its file is removed\n",
+                 tally.bank.c_str(), output_name);
 }
 
 void ConsoleHost::request_repaint() {
     // After each slot: how many are done, and the last one's file.
     const int32_t done = progress_current.load() - 1, total = progress_total.load() - 1;
+    if (writing) processed = done;
     if (!show_progress || done < 1) return;
     std::fprintf(stderr, "\r\033[K[%d/%d] %s", done, total, output_name);
     std::fflush(stderr);
@@ -65,6 +78,7 @@ void ConsoleHost::request_repaint() {
 }
 
 bool ConsoleHost::choose_folder(char chosen[PATH_BYTES]) {
+    const std::string& folder = tally.folder;
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     if (error || folder.size() >= size_t(PATH_BYTES)) {
@@ -107,6 +121,18 @@ int32_t ConsoleHost::ask_terminal() {
         case 'c': return REPLY_ABORT;
         }
     }
+}
+
+// The job's last word: the tally takes the slots the job got through.
+void ConsoleHost::finish(int32_t code) {
+    clear_progress();
+    show_progress = false;
+    if (writing) {
+        tally.slots = progress_total.load() - 1;
+        tally.done  = processed - tally.skipped - tally.failed; // damaged slots are processed
+    }
+    writing    = false;
+    final_code = code;
 }
 
 void ConsoleHost::clear_progress() {

@@ -1,13 +1,16 @@
 // The command line of unbank.
 #pragma once
 #include <string>
+#include <vector>
 
 enum class Overwrite { Ask, All, Never };
 
 struct Options {
-    std::string bank;
-    std::string output; // empty: a folder named after the bank, in the current folder
+    std::vector<std::string> banks;
+    std::string output; // empty: the current folder, or a folder named after a lone bank
     Overwrite overwrite = Overwrite::Ask;
+    bool keep_going     = false;
+    bool test           = false;
     bool list           = false;
     bool quiet          = false;
 };
@@ -18,5 +21,9 @@ constexpr int EXIT_USAGE = 64;
 // (help, version, a usage error already reported).
 int parse_options(int argc, char** argv, Options& options);
 
-// The default output folder: the bank's file name without ".zp4".
-std::string default_output_folder(const std::string& bank);
+// The folder a bank's files go to: with one bank, -o's folder or the bank's name; with
+// several, the bank's name inside -o's folder (or the current one).
+std::string output_folder(const Options& options, const std::string& bank);
+
+// The bank's file name without its folder and without ".zp4".
+std::string bank_name(const std::string& bank);

@@ -1,28 +1,28 @@
 #include "slot_list.h"
 
-#include "bulk_file.h"
+#include "bank_table.h"
 #include "extract_job.h"
 #include "job_status.h"
 #include "slot_writer.h"
 
-int list_slots(const char* bank, std::FILE* out) {
-    std::FILE* stream = std::fopen(bank, "rb");
-    if (!stream) return JOB_READ_ERROR;
-    static SlotInfo table[MAX_SLOTS];
-    int count            = 0;
-    const int32_t status = load_bulk_file(stream, table, count);
-    std::fclose(stream);
+int list_slots(const std::string& bank, std::FILE* out) {
+    OpenBank open;
+    const int32_t status = open_bank(bank, open);
     if (status != JOB_DONE) return status;
 
-    for (int i = 0; i < count; ++i) {
-        const SlotInfo& slot = table[i];
+    for (int i = 0; i < open.count; ++i) {
+        const SlotInfo& slot = open.table[i];
         const bool stereo    = is_stereo(slot);
         const int64_t frames = stereo ? slot.total_samples / 2 : slot.total_samples;
         char name[OUTPUT_NAME_BYTES];
         format_output_name(slot, name);
-        std::fprintf(out, "%-8s %-6s %9lld frames %8.3f s  data at 0x%06x\n", name,
+        const int64_t offset = slot.data_offset;
+        std::fprintf(out, "%-8s %-6s %9lld frames %8.3f s  data at %s0x%06llx", name,
                      stereo ? "stereo" : "mono", (long long)frames, double(frames) / SAMPLE_RATE,
-                     unsigned(slot.data_offset));
+                     offset < 0 ? "-" : "", (unsigned long long)(offset < 0 ? -offset : offset));
+        const char* damage = slot_damage(slot, open.size);
+        if (damage) std::fprintf(out, "  damaged: %s", damage);
+        std::fputc('\n', out);
     }
     return JOB_DONE;
 }

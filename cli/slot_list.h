@@ -1,6 +1,8 @@
 // unbank --list: the slot table of a bank, one row per used slot.
 #pragma once
 #include <cstdio>
+#include <string>
 
-// Prints the rows to out; returns 0, or the job status code of a bank that cannot be listed.
-int list_slots(const char* bank, std::FILE* out);
+// Prints the rows to out, each damaged slot marked with the reason; returns 0, or the job
+// status code of a bank that cannot be listed.
+int list_slots(const std::string& bank, std::FILE* out);

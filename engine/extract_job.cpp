@@ -19,6 +19,7 @@ namespace {
 
 // The job's own state, touched by the worker only (start_job fills it before the worker runs).
 JobHost* host;
+JobOptions job_options;
 char job_path[PATH_BYTES];
 char output_folder[PATH_BYTES];
 char output_path[PATH_BYTES];
@@ -55,6 +56,7 @@ void advance_progress() {
 // Writes every slot of the table in order and reports how the job ended.
 void write_slots(std::FILE* bulk, int count) {
     bool yes_to_all = false;
+    bool damaged    = false;
     for (int i = 0; i < count; ++i) {
         format_output_name(slot_table[i], output_name);
         std::snprintf(output_path, sizeof output_path, "%s%c%s", output_folder, PATH_SEPARATOR,
@@ -78,14 +80,22 @@ void write_slots(std::FILE* bulk, int count) {
         }
         bool opened          = false;
         const int32_t status = write_slot(bulk, slot_table[i], output_path, opened);
+        const bool go_on     = status == JOB_READ_ERROR && job_options.keep_going;
         if (status != JOB_DONE) {
-            host->report(status);
+            if (go_on)
+                host->report_damaged_slot();
+            else
+                host->report(status);
             if (opened) std::remove(output_path); // incomplete; an unopened file is untouched
-            return;
+            if (!go_on) return;
+            damaged = true;
         }
         advance_progress();
     }
-    host->report_done();
+    if (damaged)
+        host->report(JOB_READ_ERROR);
+    else
+        host->report_done();
 }
 
 // Everything between opening the bulk file and the end step.
@@ -113,8 +123,9 @@ void format_output_name(const SlotInfo& slot, char name[OUTPUT_NAME_BYTES]) {
     std::snprintf(name, OUTPUT_NAME_BYTES, is_stereo(slot) ? "%02us.wav" : "%02u.wav", number);
 }
 
-void start_job(JobHost& job_host) {
+void start_job(JobHost& job_host, JobOptions options) {
     host        = &job_host;
+    job_options = options;
     reply_state = REPLY_WRITE;
     busy_flag   = 1;
     std::memcpy(job_path, bulk_path, PATH_BYTES);

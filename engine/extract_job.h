@@ -26,9 +26,16 @@ extern std::atomic<int32_t> progress_total;
 // "%02d.wav" for mono slot n, "%02ds.wav" for stereo slot n.
 void format_output_name(const SlotInfo& slot, char name[OUTPUT_NAME_BYTES]);
 
+// What a job does with a slot whose data cannot be read whole. By default it ends there, as
+// the window's jobs do; keep_going reports the slot, deletes its file, goes on with the next
+// slot and ends the job with code 1 after the last one.
+struct JobOptions {
+    bool keep_going = false;
+};
+
 // Starts the worker on a copy of bulk_path; busy_flag reads 1 when this returns. Call only
 // while busy_flag is 0.
-void start_job(JobHost& host);
+void start_job(JobHost& host, JobOptions options = JobOptions{});
 
 // The worker procedure.
 void ExtractJob();

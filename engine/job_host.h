@@ -16,6 +16,9 @@ class JobHost {
     virtual void request_repaint() = 0;
     // Fills folder with a chosen file-system folder; false when the prompt was dismissed.
     virtual bool choose_folder(char folder[PATH_BYTES]) = 0;
+    // Keep-going jobs only: the slot named by output_name could not be read whole; its file
+    // is deleted next and the job goes on.
+    virtual void report_damaged_slot() {}
 
   protected:
     ~JobHost() = default;

@@ -60,6 +60,36 @@ int32_t close_with(std::FILE* out, int32_t status) {
     return status == JOB_DONE && !closed ? JOB_WRITE_ERROR : status;
 }
 
+// Reads and decodes the slot's blocks in order and hands each block step's frames to
+// take(left, right, n); stops at the first code other than 0, from the bulk file (1) or take.
+template <class Take> int32_t decode_slot(std::FILE* bulk, const SlotInfo& slot, Take take) {
+    const bool stereo = is_stereo(slot);
+    forget(left_window);
+    forget(right_window);
+    // A negative total (end address below start) counts as a huge length: the file runs out.
+    uint32_t frames_left = uint32_t(stereo ? slot.total_samples / 2 : slot.total_samples);
+    int64_t position     = slot.data_offset;
+    CodecState left_state, right_state;
+    uint8_t block[BLOCK_BYTES];
+    int16_t left[BLOCK_SAMPLES], right[BLOCK_SAMPLES];
+
+    do {
+        const uint32_t n = frames_left < uint32_t(BLOCK_SAMPLES) ? frames_left : BLOCK_SAMPLES;
+        if (!read_block(bulk, left_window, position, block)) return JOB_READ_ERROR;
+        decode_block(block, left, left_state);
+        if (stereo) {
+            if (!read_block(bulk, right_window, position + slot.right_distance, block))
+                return JOB_READ_ERROR;
+            decode_block(block, right, right_state);
+        }
+        position += BLOCK_BYTES;
+        const int32_t status = take(left, right, n);
+        if (status != JOB_DONE) return status;
+        frames_left -= n;
+    } while (frames_left > 0);
+    return JOB_DONE;
+}
+
 } // namespace
 
 void make_wav_header(int32_t total_samples, int channels, uint8_t header[WAV_HEADER_BYTES]) {
@@ -92,32 +122,13 @@ int32_t write_slot(std::FILE* bulk, const SlotInfo& slot, const char* out_path, 
     if (std::fwrite(header, 1, sizeof header, out) != sizeof header)
         return close_with(out, JOB_WRITE_ERROR);
 
-    forget(left_window);
-    forget(right_window);
-    // A negative total (end address below start) counts as a huge length: the file runs out.
-    uint32_t frames_left = uint32_t(stereo ? slot.total_samples / 2 : slot.total_samples);
-    int64_t position     = slot.data_offset;
-    CodecState left_state, right_state;
-    uint8_t block[BLOCK_BYTES];
-    int16_t left[BLOCK_SAMPLES], right[BLOCK_SAMPLES];
     uint8_t frames[BLOCK_SAMPLES * 4];
-
-    do {
-        const uint32_t n = frames_left < uint32_t(BLOCK_SAMPLES) ? frames_left : BLOCK_SAMPLES;
-        if (!read_block(bulk, left_window, position, block)) return close_with(out, JOB_READ_ERROR);
-        decode_block(block, left, left_state);
-        if (stereo) {
-            if (!read_block(bulk, right_window, position + slot.right_distance, block))
-                return close_with(out, JOB_READ_ERROR);
-            decode_block(block, right, right_state);
-        }
-        position += BLOCK_BYTES;
-
+    auto write_frames = [&](const int16_t* left, const int16_t* right, uint32_t n) -> int32_t {
         size_t used = 0;
         for (uint32_t k = 0; k < n; ++k) {
             if (reply_state.load(std::memory_order_relaxed) == REPLY_ABORT) {
                 std::fwrite(frames, 1, used, out);
-                return close_with(out, JOB_CANCELLED);
+                return JOB_CANCELLED;
             }
             put_le16(frames + used, uint16_t(left[k]));
             used += 2;
@@ -126,9 +137,17 @@ int32_t write_slot(std::FILE* bulk, const SlotInfo& slot, const char* out_path, 
                 used += 2;
             }
         }
-        if (std::fwrite(frames, 1, used, out) != used) return close_with(out, JOB_WRITE_ERROR);
-        frames_left -= n;
-    } while (frames_left > 0);
+        return std::fwrite(frames, 1, used, out) == used ? JOB_DONE : JOB_WRITE_ERROR;
+    };
+    return close_with(out, decode_slot(bulk, slot, write_frames));
+}
 
-    return close_with(out, JOB_DONE);
+int32_t check_slot(std::FILE* bulk, const SlotInfo& slot, uint32_t& frames_read) {
+    frames_read       = 0;
+    auto count_frames = [&](const int16_t*, const int16_t*, uint32_t n) -> int32_t {
+        if (reply_state.load(std::memory_order_relaxed) == REPLY_ABORT) return JOB_CANCELLED;
+        frames_read += n;
+        return JOB_DONE;
+    };
+    return decode_slot(bulk, slot, count_frames);
 }

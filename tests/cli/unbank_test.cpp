@@ -2,6 +2,7 @@
 #include "test_banks.h"
 
 #include <fstream>
+#include <regex>
 
 #include <chrono>
 #include <csignal>
@@ -85,15 +86,40 @@ TEST_F(UnbankTest, FailuresExitWithTheJobCodeAndTheProgramsText) {
 
 TEST_F(UnbankTest, UsageErrorsExit64) {
     for (const Args& args : {Args{}, Args{"-x", "a.zp4"}, Args{"-y", "-n", "a.zp4"},
-                             Args{"a.zp4", "b.zp4"}, Args{"-o"}}) {
+                             Args{"-t", "-l", "a.zp4"}, Args{"-o"}}) {
         const ProgramRun run = unbank(args);
         EXPECT_EQ(run.status, 64) << testing::PrintToString(args);
         EXPECT_NE(run.err.find("usage: unbank"), std::string::npos);
     }
+    // Two banks of one name would mix their slots in one folder.
+    const ProgramRun same = unbank({"-o", "out", "a/x.zp4", "b/x.zp4"});
+    EXPECT_EQ(same.status, 64);
+    EXPECT_EQ(same.err.rfind("unbank: two banks would share the folder out/x\n", 0), 0u);
     const ProgramRun help = unbank({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out.rfind("usage: unbank", 0), 0u);
     EXPECT_EQ(unbank({"--version"}).out.rfind("unbank ", 0), 0u);
+}
+
+// Every match of the pattern's first group, in order.
+std::vector<std::string> matches(const std::string& text, const char* pattern) {
+    std::vector<std::string> found;
+    const std::regex expression(pattern);
+    for (std::sregex_iterator it(text.begin(), text.end(), expression), end; it != end; ++it)
+        found.push_back((*it)[1]);
+    return found;
+}
+
+// The option heads ("-o, --output DIR") of --help and of the page, font escapes taken out.
+TEST_F(UnbankTest, HelpMatchesTheManualPage) {
+    const std::string help = unbank({"--help"}).out;
+    std::string page       = std::regex_replace(read_text(MAN_PAGE), std::regex(R"(\\f[BIR])"), "");
+    page                   = std::regex_replace(page, std::regex(R"(\\-)"), "-");
+    const std::vector<std::string> heads = matches(help, R"(\n {2,6}(-\S+(?: \S+)*))");
+    EXPECT_EQ(heads.size(), 9u) << help;
+    EXPECT_EQ(heads, matches(page, R"(\.TP\n(-[^\n]*))"));
+    EXPECT_EQ(help.substr(0, help.find('\n')), "usage: unbank [options] BANK.zp4...");
+    EXPECT_NE(page.find(".B unbank\n[options] BANK.zp4...\n"), std::string::npos);
 }
 
 TEST_F(UnbankTest, ExistingFilesWithoutATerminalAreSkippedAndSaidSo) {
@@ -115,7 +141,7 @@ TEST_F(UnbankTest, YesOverwritesAndNoClobberSkipsQuietly) {
 
     const ProgramRun keep = unbank({"-n", "-o", "out", "bank.zp4"});
     EXPECT_EQ(keep.status, 0);
-    EXPECT_EQ(keep.err.find("skipped"), std::string::npos);
+    EXPECT_EQ(keep.err, "bank.zp4: 0 written, 2 skipped, 0 failed; files in out\n");
     EXPECT_EQ(read_bytes(in_folder("out", "07.wav")), untouched);
 
     const ProgramRun replace = unbank({"--yes", "-o", "out", "bank.zp4"});

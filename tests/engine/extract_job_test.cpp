@@ -1,5 +1,6 @@
 #include "extract_job.h"
 
+#include "bulk_file.h"
 #include "job_status.h"
 #include "scripted_host.h"
 #include "test_banks.h"
@@ -185,6 +186,43 @@ TEST_F(JobTest, ReadErrorInsideASlotDeletesItsFile) {
     EXPECT_EQ(host.codes, (Codes{JOB_WRITING, JOB_READ_ERROR}));
     expect_written("00.wav", 0);
     EXPECT_FALSE(exists(out("01.wav")));
+}
+
+// Keep-going: every damaged slot is reported and its file deleted, every intact slot after it
+// is written, and the job ends with a read error after the last slot.
+TEST_F(JobTest, KeepGoingWritesEveryIntactSlotAndEndsWithAReadError) {
+    // Slot 1's blocks come last in the file, so cutting the file damages it alone; slot 3's
+    // data start lies below the file's first byte.
+    slots = {mono_slot(0, 64), mono_slot(2, 64), mono_slot(3, 64), stereo_slot(0, 64),
+             mono_slot(1, 6400)};
+    std::vector<uint8_t> image;
+    std::string error;
+    ASSERT_TRUE(build_bank(slots, image, error));
+    image.resize(image.size() - 100 * 32);
+    const size_t slot_3_data_start = MONO_DIRECTORY_OFFSET + 3 * MONO_RECORD_BYTES + 6;
+    image[slot_3_data_start]       = 0x05; // address 0x05xxxx: a negative file offset
+    const std::string path         = join(folder, "damaged.zp4");
+    write_bytes(path, image);
+
+    ASSERT_TRUE(run_job(path, host, JobOptions{true}));
+    EXPECT_EQ(host.damaged, (std::vector<std::string>{"01.wav", "03.wav"}));
+    EXPECT_EQ(host.codes, (Codes{JOB_WRITING, JOB_READ_ERROR}));
+    EXPECT_EQ(host.repaints, (Codes{0, 2, 3, 4, 5, 6, 6})); // damaged slots advance too
+    expect_written("00.wav", 0);
+    expect_written("02.wav", 1);
+    expect_written("00s.wav", 3);
+    EXPECT_FALSE(exists(out("01.wav")));
+    EXPECT_FALSE(exists(out("03.wav")));
+}
+
+// Keep-going concerns read errors only: a write error still ends the job.
+TEST_F(JobTest, KeepGoingStillEndsAtAWriteError) {
+    std::filesystem::create_directories(out("01.wav")); // cannot be opened for writing
+    host.answers = {REPLY_WRITE};
+    slots        = {mono_slot(0, 10), mono_slot(1, 10), mono_slot(2, 10)};
+    ASSERT_TRUE(run_job(write_bank(folder, "bank.zp4", slots), host, JobOptions{true}));
+    EXPECT_EQ(host.codes, (Codes{JOB_WRITING, JOB_QUESTION, JOB_WRITE_ERROR}));
+    EXPECT_FALSE(exists(out("02.wav")));
 }
 
 // Only a file the writer opened is incomplete; what it could not open is still the user's.

@@ -34,9 +34,13 @@ bool ScriptedHost::choose_folder(char chosen[PATH_BYTES]) {
     return folder_given;
 }
 
-bool run_job(const std::string& path, ScriptedHost& host) {
+void ScriptedHost::report_damaged_slot() {
+    damaged.push_back(output_name);
+}
+
+bool run_job(const std::string& path, ScriptedHost& host, JobOptions options) {
     std::snprintf(bulk_path, sizeof bulk_path, "%s", path.c_str());
-    start_job(host);
+    start_job(host, options);
     const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (busy_flag.load()) {
         if (std::chrono::steady_clock::now() > give_up) return false;

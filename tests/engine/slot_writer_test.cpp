@@ -104,29 +104,48 @@ TEST_F(WriterTest, EmptySlotStillNeedsItsBlock) {
     EXPECT_EQ(write(past_end), JOB_READ_ERROR);
 }
 
-TEST_F(WriterTest, ReadFailuresReturnOneAfterWhatCouldBeWritten) {
+// The writer leaves what it decoded before the failure; a check of the slot counts the same
+// frames, since both read the slot the same way.
+TEST_F(WriterTest, ReadFailuresReturnOneAfterWhatCouldBeDecoded) {
     open_bank(std::vector<BankSlot>{mono_slot(0, 320), stereo_slot(0, 320)});
-    const int64_t size = int64_t(read_bytes(join(folder, "bank.zp4")).size());
+    const int32_t size  = int32_t(read_bytes(join(folder, "bank.zp4")).size());
+    const SlotInfo mono = table[0], stereo = table[1];
 
-    SlotInfo negative    = table[0];
-    negative.data_offset = -32;
-    EXPECT_EQ(write(negative), JOB_READ_ERROR);
-    EXPECT_EQ(read_bytes(out()).size(), 44u);
+    struct Case {
+        const char* name;
+        SlotInfo slot;
+        uint32_t frames; // decoded whole before the failure
+    } cases[] = {
+        {"negative offset", {mono.id, 0, -32, 0, mono.total_samples}, 0},
+        // Three whole blocks, then the end of the file.
+        {"runs out", {mono.id, 0, size - 3 * 32, 0, mono.total_samples}, 96},
+        // End address below start: a huge unsigned count that the file cannot satisfy.
+        {"endless", {mono.id, 0, mono.data_offset, 0, -5}, uint32_t(size - mono.data_offset)},
+        {"right missing", {stereo.id, 0, stereo.data_offset, size, stereo.total_samples}, 0},
+    };
+    for (const Case& c : cases) {
+        const size_t channels = is_stereo(c.slot) ? 2 : 1;
+        EXPECT_EQ(write(c.slot), JOB_READ_ERROR) << c.name;
+        EXPECT_EQ(read_bytes(out()).size(), 44u + 2 * channels * c.frames) << c.name;
+        uint32_t frames_read = 12345;
+        EXPECT_EQ(check_slot(bulk, c.slot, frames_read), JOB_READ_ERROR) << c.name;
+        EXPECT_EQ(frames_read, c.frames) << c.name;
+    }
+}
 
-    SlotInfo runs_out    = table[0];
-    runs_out.data_offset = int32_t(size - 3 * 32); // three whole blocks, then the end
-    EXPECT_EQ(write(runs_out), JOB_READ_ERROR);
-    EXPECT_EQ(read_bytes(out()).size(), 44u + 3 * 32 * 2);
+TEST_F(WriterTest, CheckReadsIntactSlotsWholeAndWritesNothing) {
+    open_bank(std::vector<BankSlot>{mono_slot(0, 0), mono_slot(1, 33), stereo_slot(0, 4097)});
+    const uint32_t frames[] = {0, 33, 4097};
+    for (int i = 0; i < count; ++i) {
+        uint32_t frames_read = 12345;
+        EXPECT_EQ(check_slot(bulk, table[i], frames_read), JOB_DONE) << i;
+        EXPECT_EQ(frames_read, frames[i]) << i;
+    }
+    EXPECT_FALSE(exists(out()));
 
-    SlotInfo endless      = table[0];
-    endless.total_samples = -5; // end address below start: a huge unsigned count
-    EXPECT_EQ(write(endless), JOB_READ_ERROR);
-    EXPECT_EQ(read_bytes(out()).size(), 44u + 2 * size_t(size - table[0].data_offset));
-
-    SlotInfo right_missing       = table[1];
-    right_missing.right_distance = int32_t(size);
-    EXPECT_EQ(write(right_missing), JOB_READ_ERROR);
-    EXPECT_EQ(read_bytes(out()).size(), 44u);
+    reply_state          = REPLY_ABORT;
+    uint32_t frames_read = 0;
+    EXPECT_EQ(check_slot(bulk, table[2], frames_read), JOB_CANCELLED);
 }
 
 TEST_F(WriterTest, AbortStopsBeforeTheNextFrame) {

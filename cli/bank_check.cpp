@@ -1,0 +1,30 @@
+#include "bank_check.h"
+
+#include "bank_table.h"
+#include "extract_job.h"
+#include "job_status.h"
+#include "slot_writer.h"
+
+int32_t check_bank(BankTally& tally) {
+    OpenBank open;
+    const int32_t status = open_bank(tally.bank, open);
+    if (status != JOB_DONE) return status;
+    tally.slots = open.count;
+    for (int i = 0; i < open.count; ++i) {
+        const SlotInfo& slot = open.table[i];
+        uint32_t frames_read = 0;
+        const int32_t result = check_slot(open.stream, slot, frames_read);
+        if (result == JOB_CANCELLED) return result;
+        if (result == JOB_DONE) {
+            ++tally.done;
+            continue;
+        }
+        ++tally.failed;
+        char name[OUTPUT_NAME_BYTES];
+        format_output_name(slot, name);
+        std::fprintf(stderr, "unbank: %s: %s cannot be read whole: %lu of %lu frames readable\n",
+                     tally.bank.c_str(), name, (unsigned long)frames_read,
+                     (unsigned long)slot_frames(slot));
+    }
+    return tally.failed > 0 ? JOB_READ_ERROR : JOB_DONE;
+}

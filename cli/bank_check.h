@@ -1,0 +1,8 @@
+// unbank --test: reads and decodes every used slot of a bank and writes nothing.
+#pragma once
+#include "run_summary.h"
+
+// Reports each slot that cannot be read whole on stderr, with the frames that could be read,
+// and fills tally. Returns the code extraction would give: 0, 1 when a slot cannot be read
+// whole, 3 or 5 for the bank itself, 6 on Ctrl+C.
+int32_t check_bank(BankTally& tally);

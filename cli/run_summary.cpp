@@ -1,0 +1,54 @@
+#include "run_summary.h"
+
+#include "job_status.h"
+
+namespace {
+
+const char* outcome_text(int32_t status) {
+    return status == JOB_CANCELLED ? "cancelled" : job_status_text(uint32_t(status));
+}
+
+int not_reached(const BankTally& bank) {
+    return bank.slots - bank.done - bank.skipped - bank.failed;
+}
+
+void print_bank(const BankTally& bank, bool test, std::FILE* out) {
+    const char* name = bank.bank.c_str();
+    const bool began = test ? bank.slots > 0 : !bank.folder.empty();
+    if (!began) {
+        std::fprintf(out, "%s: %s\n", name, outcome_text(bank.status));
+        return;
+    }
+    if (test)
+        std::fprintf(out, "%s: %d of %d slots read whole, %d damaged", name, bank.done, bank.slots,
+                     bank.failed);
+    else
+        std::fprintf(out, "%s: %d written, %d skipped, %d failed", name, bank.done, bank.skipped,
+                     bank.failed);
+    if (not_reached(bank) > 0) std::fprintf(out, ", %d not reached", not_reached(bank));
+    if (!test) std::fprintf(out, "; files in %s", bank.folder.c_str());
+    if (bank.status != JOB_DONE) std::fprintf(out, " (%s)", outcome_text(bank.status));
+    std::fputc('\n', out);
+}
+
+} // namespace
+
+void print_summary(const std::vector<BankTally>& banks, bool test, std::FILE* out) {
+    BankTally total;
+    int failed_banks = 0;
+    for (const BankTally& bank : banks) {
+        print_bank(bank, test, out);
+        total.done += bank.done;
+        total.skipped += bank.skipped;
+        total.failed += bank.failed;
+        failed_banks += bank.status != JOB_DONE;
+    }
+    if (banks.size() < 2) return;
+    if (test)
+        std::fprintf(out, "%zu banks: %d slots read whole, %d damaged", banks.size(), total.done,
+                     total.failed);
+    else
+        std::fprintf(out, "%zu banks: %d written, %d skipped, %d failed", banks.size(), total.done,
+                     total.skipped, total.failed);
+    std::fprintf(out, "; %d bank(s) with errors\n", failed_banks);
+}
