@@ -1,7 +1,6 @@
 #include "slot_writer.h"
 
-#include "codec_state.h"
-#include "decoder.h"
+#include "batch_decoder.h"
 #include "extract_job.h"
 #include "job_status.h"
 #include <climits>
@@ -9,14 +8,21 @@
 
 namespace {
 
-constexpr size_t OUTPUT_BUFFER_BYTES = 1 << 17;
-constexpr size_t READ_WINDOW_BYTES   = 1 << 16;
+// A run of blocks is decoded at once and written as one piece; the reply state is still read
+// before every frame.
+constexpr size_t RUN_BLOCKS          = 256;
+constexpr size_t RUN_FRAMES          = RUN_BLOCKS * BLOCK_SAMPLES;
+constexpr size_t OUTPUT_BUFFER_BYTES = 1 << 18;
+constexpr size_t READ_WINDOW_BYTES   = 1 << 18;
 
 // One output stream at a time: the worker writes one slot after another.
 char output_buffer[OUTPUT_BUFFER_BYTES];
+int16_t left_samples[RUN_FRAMES];
+int16_t right_samples[RUN_FRAMES];
+uint8_t frame_bytes[RUN_FRAMES * 4];
 
-// A piece of the bulk file held in memory, so that a stereo slot's alternating left and
-// right blocks cost no seek each.
+// A piece of the bulk file held in memory, so that runs of blocks, and a stereo slot's left
+// and right blocks, are read in large pieces with a seek only when a window runs out.
 struct ReadWindow {
     int64_t start;
     size_t length;
@@ -26,18 +32,21 @@ struct ReadWindow {
 ReadWindow left_window;
 ReadWindow right_window;
 
-// Copies the 32-byte block at file offset position; false when the file cannot deliver it.
-bool read_block(std::FILE* bulk, ReadWindow& window, int64_t position, uint8_t block[BLOCK_BYTES]) {
-    if (position < 0 || position > LONG_MAX - int64_t(READ_WINDOW_BYTES)) return false;
+// Points blocks at up to wanted whole blocks from file offset position and returns how many
+// the file holds there: fewer than wanted only where the file ends or fails.
+size_t read_blocks(std::FILE* bulk, ReadWindow& window, int64_t position, size_t wanted,
+                   const uint8_t*& blocks) {
+    if (position < 0 || position > LONG_MAX - int64_t(READ_WINDOW_BYTES)) return 0;
     const int64_t end = window.start + int64_t(window.length);
-    if (position < window.start || position + BLOCK_BYTES > end) {
-        if (std::fseek(bulk, long(position), SEEK_SET) != 0) return false;
+    if (position < window.start || position + int64_t(wanted * BLOCK_BYTES) > end) {
+        window.length = 0;
+        if (std::fseek(bulk, long(position), SEEK_SET) != 0) return 0;
         window.start  = position;
         window.length = std::fread(window.data, 1, READ_WINDOW_BYTES, bulk);
-        if (window.length < size_t(BLOCK_BYTES)) return false;
     }
-    std::memcpy(block, window.data + (position - window.start), BLOCK_BYTES);
-    return true;
+    blocks                 = window.data + (position - window.start);
+    const size_t available = size_t(window.start + int64_t(window.length) - position) / BLOCK_BYTES;
+    return available < wanted ? available : wanted;
 }
 
 void forget(ReadWindow& window) {
@@ -58,6 +67,25 @@ void put_le32(uint8_t* out, uint32_t value) {
 int32_t close_with(std::FILE* out, int32_t status) {
     const bool closed = std::fclose(out) == 0;
     return status == JOB_DONE && !closed ? JOB_WRITE_ERROR : status;
+}
+
+// Writes n frames of the decoded run, reading the reply state before each: an abort leaves the
+// frames before it in the file.
+int32_t write_frames(std::FILE* out, size_t n, bool stereo) {
+    size_t used = 0;
+    for (size_t k = 0; k < n; ++k) {
+        if (reply_state.load(std::memory_order_relaxed) == REPLY_ABORT) {
+            std::fwrite(frame_bytes, 1, used, out);
+            return JOB_CANCELLED;
+        }
+        put_le16(frame_bytes + used, uint16_t(left_samples[k]));
+        used += 2;
+        if (stereo) {
+            put_le16(frame_bytes + used, uint16_t(right_samples[k]));
+            used += 2;
+        }
+    }
+    return std::fwrite(frame_bytes, 1, used, out) == used ? JOB_DONE : JOB_WRITE_ERROR;
 }
 
 } // namespace
@@ -95,38 +123,31 @@ int32_t write_slot(std::FILE* bulk, const SlotInfo& slot, const char* out_path, 
     forget(left_window);
     forget(right_window);
     // A negative total (end address below start) counts as a huge length: the file runs out.
-    uint32_t frames_left = uint32_t(stereo ? slot.total_samples / 2 : slot.total_samples);
+    uint64_t frames_left = uint32_t(stereo ? slot.total_samples / 2 : slot.total_samples);
     int64_t position     = slot.data_offset;
-    CodecState left_state, right_state;
-    uint8_t block[BLOCK_BYTES];
-    int16_t left[BLOCK_SAMPLES], right[BLOCK_SAMPLES];
-    uint8_t frames[BLOCK_SAMPLES * 4];
-
     do {
-        const uint32_t n = frames_left < uint32_t(BLOCK_SAMPLES) ? frames_left : BLOCK_SAMPLES;
-        if (!read_block(bulk, left_window, position, block)) return close_with(out, JOB_READ_ERROR);
-        decode_block(block, left, left_state);
+        // Even a slot of no frames has its one block read.
+        const uint64_t blocks_left =
+            frames_left == 0 ? 1 : (frames_left + BLOCK_SAMPLES - 1) / BLOCK_SAMPLES;
+        const size_t wanted        = blocks_left < RUN_BLOCKS ? size_t(blocks_left) : RUN_BLOCKS;
+        const uint8_t* left_blocks = nullptr;
+        size_t blocks              = read_blocks(bulk, left_window, position, wanted, left_blocks);
+        decode_blocks(left_blocks, blocks, left_samples);
         if (stereo) {
-            if (!read_block(bulk, right_window, position + slot.right_distance, block))
-                return close_with(out, JOB_READ_ERROR);
-            decode_block(block, right, right_state);
+            const uint8_t* right_blocks = nullptr;
+            const size_t right = read_blocks(bulk, right_window, position + slot.right_distance,
+                                             blocks, right_blocks);
+            decode_blocks(right_blocks, right, right_samples);
+            blocks = right;
         }
-        position += BLOCK_BYTES;
+        position += int64_t(blocks * BLOCK_BYTES);
 
-        size_t used = 0;
-        for (uint32_t k = 0; k < n; ++k) {
-            if (reply_state.load(std::memory_order_relaxed) == REPLY_ABORT) {
-                std::fwrite(frames, 1, used, out);
-                return close_with(out, JOB_CANCELLED);
-            }
-            put_le16(frames + used, uint16_t(left[k]));
-            used += 2;
-            if (stereo) {
-                put_le16(frames + used, uint16_t(right[k]));
-                used += 2;
-            }
-        }
-        if (std::fwrite(frames, 1, used, out) != used) return close_with(out, JOB_WRITE_ERROR);
+        // The frames of every block read whole are written before a missing block counts.
+        const uint64_t whole = uint64_t(blocks) * BLOCK_SAMPLES;
+        const size_t n       = size_t(frames_left < whole ? frames_left : whole);
+        const int32_t status = write_frames(out, n, stereo);
+        if (status != JOB_DONE) return close_with(out, status);
+        if (blocks < wanted) return close_with(out, JOB_READ_ERROR);
         frames_left -= n;
     } while (frames_left > 0);
 
