@@ -25,7 +25,7 @@ struct Group {
     __m256i first, range_high, range_low, table_base, min_index;
     // Per code: 2 * magnitude + 1, all bits set when the value moves down, the index change.
     __m256i odd[BLOCK_CODES], down[BLOCK_CODES], adjust[BLOCK_CODES];
-    __m256i value, index;
+    __m256i start_index;
     __m256i samples[BLOCK_SAMPLES];
 };
 
@@ -80,11 +80,10 @@ AVX2 void load_group(const uint8_t* blocks, Group& g, const __m256i adjust_low,
         _mm256_min_epi32(_mm256_add_epi32(g.first, half), _mm256_set1_epi32(WINDOW_LIMIT));
     g.range_low =
         _mm256_max_epi32(_mm256_sub_epi32(g.first, half), _mm256_set1_epi32(-WINDOW_LIMIT));
-    g.table_base = _mm256_slli_epi32(_mm256_srli_epi32(words[1], 30), 6); // 64 steps a table
-    g.min_index  = _mm256_and_si256(_mm256_srli_epi32(words[0], 4), six_bits);
-    g.index      = _mm256_and_si256(_mm256_srli_epi32(words[0], 10), six_bits);
-    g.value      = g.first;
-    g.samples[0] = g.first;
+    g.table_base  = _mm256_slli_epi32(_mm256_srli_epi32(words[1], 30), 6); // 64 steps a table
+    g.min_index   = _mm256_and_si256(_mm256_srli_epi32(words[0], 4), six_bits);
+    g.start_index = _mm256_and_si256(_mm256_srli_epi32(words[0], 10), six_bits);
+    g.samples[0]  = g.first;
 
     for (int k = 0; k < BLOCK_CODES; ++k) {
         const int bit    = 39 + 7 * k;
@@ -109,12 +108,11 @@ AVX2 void load_group(const uint8_t* blocks, Group& g, const __m256i adjust_low,
     }
 }
 
-// One sample of every lane: the decoder's range test, amount, clamp and index change.
-AVX2 void decode_sample(Group& g, int k) {
+// One sample of every lane: the decoder's range test, amount, clamp and index change. The
+// running value and step index stay in registers from one sample to the next.
+AVX2 void decode_sample(Group& g, int k, __m256i& value, __m256i& index) {
     const int32_t* steps = &step_tables[0][0];
     const __m256i all    = _mm256_set1_epi32(-1);
-    const __m256i value  = g.value;
-    __m256i index        = g.index;
     __m256i step         = _mm256_i32gather_epi32(steps, _mm256_add_epi32(g.table_base, index), 4);
     const __m256i twice  = _mm256_add_epi32(step, step);
     const __m256i high_limit = _mm256_sub_epi32(g.range_high, twice);
@@ -152,8 +150,8 @@ AVX2 void decode_sample(Group& g, int k) {
         _mm256_and_si256(above, down), _mm256_or_si256(above, _mm256_xor_si256(down, all)), below);
     const __m256i change = _mm256_blendv_epi8(all, g.adjust[k], use_adjust);
     index                = _mm256_max_epi32(_mm256_add_epi32(index, change), g.min_index);
-    g.index              = _mm256_min_epi32(index, _mm256_set1_epi32(MAX_STEP_INDEX));
-    g.value              = moved;
+    index                = _mm256_min_epi32(index, _mm256_set1_epi32(MAX_STEP_INDEX));
+    value                = moved;
     g.samples[k + 1]     = moved;
 }
 
@@ -194,17 +192,20 @@ __attribute__((target("avx2"))) void decode_groups(const uint8_t* blocks, size_t
     for (; i + 2 <= groups; i += 2) {
         load_group(blocks + i * GROUP_BYTES, a, adjust_low, adjust_high);
         load_group(blocks + (i + 1) * GROUP_BYTES, b, adjust_low, adjust_high);
+        __m256i value_a = a.first, index_a = a.start_index;
+        __m256i value_b = b.first, index_b = b.start_index;
         for (int k = 0; k < BLOCK_CODES; ++k) {
-            decode_sample(a, k);
-            decode_sample(b, k);
+            decode_sample(a, k, value_a, index_a);
+            decode_sample(b, k, value_b, index_b);
         }
         store_group(a, out + i * GROUP_SAMPLES);
         store_group(b, out + (i + 1) * GROUP_SAMPLES);
     }
     if (i < groups) {
         load_group(blocks + i * GROUP_BYTES, a, adjust_low, adjust_high);
+        __m256i value = a.first, index = a.start_index;
         for (int k = 0; k < BLOCK_CODES; ++k)
-            decode_sample(a, k);
+            decode_sample(a, k, value, index);
         store_group(a, out + i * GROUP_SAMPLES);
     }
 }
