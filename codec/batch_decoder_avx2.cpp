@@ -5,7 +5,8 @@
 // AVX2.
 #include "batch_decoder.h"
 
-#include "block_lanes.h"
+#include "decoder.h"
+#include "step_tables.h"
 
 #if defined(__GNUC__) && defined(__x86_64__) && !defined(_WIN32)
 #define HAVE_AVX2_PATH 1
