@@ -3,20 +3,29 @@
 
 PACKAGES := cmake make g++ googletest libbenchmark-dev python3 \
             g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 xvfb xauth
+# make bench alone needs these: the peer it is compared with, the synthesiser of its test
+# audio, and /usr/bin/time for peak memory.
+BENCH_PACKAGES := ffmpeg sox time
 NATIVE   := build/native/bin
 JOBS     ?= 2
 
-.PHONY: all deps build build-native test test-native test-win64 test-win32 demo bench format clean
+.PHONY: all deps deps-bench build build-native test test-native test-win64 test-win32 demo bench \
+        format clean
 
 all: build
 
-# Installs only the packages that are missing; apt's lists are refreshed only then.
-deps:
-	@missing=$$(for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
+# Installs only the packages of the list that are missing; apt's lists are refreshed only then.
+install_missing = missing=$$(for p in $(1); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
 	if [ -n "$$missing" ]; then \
 	  echo "installing:" $$missing; \
 	  apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $$missing; \
 	fi
+
+deps:
+	@$(call install_missing,$(PACKAGES))
+
+deps-bench: deps
+	@$(call install_missing,$(BENCH_PACKAGES))
 
 build-native: deps
 	cmake --preset native >/dev/null
@@ -50,9 +59,12 @@ demo: build-native
 	$(NATIVE)/unbank -q -o demo/wav demo/demo.zp4
 	@echo "Written into demo/wav:" && ls -l demo/wav
 
-bench: build-native
+# Throughput of the decoders and the slot writer, then the whole extraction side by side with
+# ffmpeg and cp (bench/compare.sh).
+bench: build-native deps-bench
 	$(NATIVE)/codec_bench
 	$(NATIVE)/engine_bench
+	bench/compare.sh $(NATIVE)
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -1,4 +1,6 @@
-// Block decoder and encoder throughput, in samples per second of one channel.
+// Block decoder and encoder throughput, in samples per second of one channel: the block
+// decoder, and decode_blocks by its portable and its vector path.
+#include "batch_decoder.h"
 #include "decoder.h"
 #include "encoder.h"
 #include <benchmark/benchmark.h>
@@ -33,8 +35,21 @@ std::vector<uint8_t> encoded(const std::vector<int16_t>& samples) {
     return blocks;
 }
 
+std::vector<uint8_t> random_blocks() {
+    std::vector<uint8_t> blocks(BLOCKS * BLOCK_BYTES);
+    std::mt19937 random(2);
+    for (uint8_t& byte : blocks)
+        byte = static_cast<uint8_t>(random());
+    return blocks;
+}
+
+// Encoder-made blocks (argument 0) or random bytes (1), which take every path of the decoder.
+std::vector<uint8_t> blocks_for(const benchmark::State& bench) {
+    return bench.range(0) == 0 ? encoded(test_signal()) : random_blocks();
+}
+
 void BM_decode_block(benchmark::State& bench) {
-    const std::vector<uint8_t> blocks = encoded(test_signal());
+    const std::vector<uint8_t> blocks = blocks_for(bench);
     std::vector<int16_t> out(BLOCKS * BLOCK_SAMPLES);
     CodecState state;
     for (auto _ : bench) {
@@ -45,7 +60,35 @@ void BM_decode_block(benchmark::State& bench) {
     }
     bench.SetItemsProcessed(bench.iterations() * BLOCKS * BLOCK_SAMPLES);
 }
-BENCHMARK(BM_decode_block);
+BENCHMARK(BM_decode_block)->ArgName("random")->Arg(0)->Arg(1);
+
+void BM_decode_blocks_portable(benchmark::State& bench) {
+    const std::vector<uint8_t> blocks = blocks_for(bench);
+    std::vector<int16_t> out(BLOCKS * BLOCK_SAMPLES);
+    for (auto _ : bench) {
+        decode_blocks_portable(blocks.data(), BLOCKS, out.data());
+        benchmark::DoNotOptimize(out.data());
+        benchmark::ClobberMemory();
+    }
+    bench.SetItemsProcessed(bench.iterations() * BLOCKS * BLOCK_SAMPLES);
+}
+BENCHMARK(BM_decode_blocks_portable)->ArgName("random")->Arg(0)->Arg(1);
+
+void BM_decode_blocks_vector(benchmark::State& bench) {
+    const std::vector<uint8_t> blocks = blocks_for(bench);
+    std::vector<int16_t> out(BLOCKS * BLOCK_SAMPLES);
+    if (!decode_blocks_vector(blocks.data(), BLOCKS, out.data())) {
+        bench.SkipWithError("no vector path on this build or processor");
+        return;
+    }
+    for (auto _ : bench) {
+        decode_blocks_vector(blocks.data(), BLOCKS, out.data());
+        benchmark::DoNotOptimize(out.data());
+        benchmark::ClobberMemory();
+    }
+    bench.SetItemsProcessed(bench.iterations() * BLOCKS * BLOCK_SAMPLES);
+}
+BENCHMARK(BM_decode_blocks_vector)->ArgName("random")->Arg(0)->Arg(1);
 
 void BM_encode_block(benchmark::State& bench) {
     const std::vector<int16_t> samples = test_signal();

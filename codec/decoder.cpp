@@ -5,9 +5,6 @@
 
 namespace {
 
-constexpr int32_t SAMPLE_LIMIT = 32767; // -32768 only ever appears as a stored first sample
-constexpr int32_t WINDOW_LIMIT = 65535;
-
 // A code that pushes further towards the window limit it was just pulled back to shrinks the
 // step whatever its magnitude.
 int32_t index_change(RangeOutcome outcome, int32_t sign, int32_t magnitude) {

@@ -4,6 +4,9 @@
 #include "codec_state.h"
 #include <cstdint>
 
+constexpr int32_t SAMPLE_LIMIT = 32767; // -32768 only ever appears as a stored first sample
+constexpr int32_t WINDOW_LIMIT = 65535; // the value window never reaches beyond +-this
+
 enum class RangeOutcome { Inside = 0, AtLow = 1, AtHigh = 2, Collapsed = 3 };
 
 // Fills the window, table and bounds from the header fields.

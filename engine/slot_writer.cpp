@@ -1,7 +1,6 @@
 #include "slot_writer.h"
 
-#include "codec_state.h"
-#include "decoder.h"
+#include "batch_decoder.h"
 #include "extract_job.h"
 #include "job_status.h"
 #include <climits>
@@ -9,14 +8,21 @@
 
 namespace {
 
-constexpr size_t OUTPUT_BUFFER_BYTES = 1 << 17;
-constexpr size_t READ_WINDOW_BYTES   = 1 << 16;
+// A run of blocks is decoded at once and written as one piece; the reply state is still read
+// before every frame.
+constexpr size_t RUN_BLOCKS          = 256;
+constexpr size_t RUN_FRAMES          = RUN_BLOCKS * BLOCK_SAMPLES;
+constexpr size_t OUTPUT_BUFFER_BYTES = 1 << 18;
+constexpr size_t READ_WINDOW_BYTES   = 1 << 18;
 
 // One output stream at a time: the worker writes one slot after another.
 char output_buffer[OUTPUT_BUFFER_BYTES];
+int16_t left_samples[RUN_FRAMES];
+int16_t right_samples[RUN_FRAMES];
+uint8_t frame_bytes[RUN_FRAMES * 4];
 
-// A piece of the bulk file held in memory, so that a stereo slot's alternating left and
-// right blocks cost no seek each.
+// A piece of the bulk file held in memory, so that runs of blocks, and a stereo slot's left
+// and right blocks, are read in large pieces with a seek only when a window runs out.
 struct ReadWindow {
     int64_t start;
     size_t length;
@@ -26,18 +32,21 @@ struct ReadWindow {
 ReadWindow left_window;
 ReadWindow right_window;
 
-// Copies the 32-byte block at file offset position; false when the file cannot deliver it.
-bool read_block(std::FILE* bulk, ReadWindow& window, int64_t position, uint8_t block[BLOCK_BYTES]) {
-    if (position < 0 || position > LONG_MAX - int64_t(READ_WINDOW_BYTES)) return false;
+// Points blocks at up to wanted whole blocks from file offset position and returns how many
+// the file holds there: fewer than wanted only where the file ends or fails.
+size_t read_blocks(std::FILE* bulk, ReadWindow& window, int64_t position, size_t wanted,
+                   const uint8_t*& blocks) {
+    if (position < 0 || position > LONG_MAX - int64_t(READ_WINDOW_BYTES)) return 0;
     const int64_t end = window.start + int64_t(window.length);
-    if (position < window.start || position + BLOCK_BYTES > end) {
-        if (std::fseek(bulk, long(position), SEEK_SET) != 0) return false;
+    if (position < window.start || position + int64_t(wanted * BLOCK_BYTES) > end) {
+        window.length = 0;
+        if (std::fseek(bulk, long(position), SEEK_SET) != 0) return 0;
         window.start  = position;
         window.length = std::fread(window.data, 1, READ_WINDOW_BYTES, bulk);
-        if (window.length < size_t(BLOCK_BYTES)) return false;
     }
-    std::memcpy(block, window.data + (position - window.start), BLOCK_BYTES);
-    return true;
+    blocks                 = window.data + (position - window.start);
+    const size_t available = size_t(window.start + int64_t(window.length) - position) / BLOCK_BYTES;
+    return available < wanted ? available : wanted;
 }
 
 void forget(ReadWindow& window) {
@@ -60,31 +69,81 @@ int32_t close_with(std::FILE* out, int32_t status) {
     return status == JOB_DONE && !closed ? JOB_WRITE_ERROR : status;
 }
 
-// Reads and decodes the slot's blocks in order and hands each block step's frames to
-// take(left, right, n); stops at the first code other than 0, from the bulk file (1) or take.
+// Lays out the frames of whole decoded blocks as little-endian bytes. Whole blocks, 32 frames
+// at a time, give the compiler loops it can vectorise.
+void lay_out_frames(size_t blocks, bool stereo) {
+    for (size_t b = 0; b < blocks; ++b) {
+        const int16_t* left  = left_samples + b * BLOCK_SAMPLES;
+        const int16_t* right = right_samples + b * BLOCK_SAMPLES;
+        if (stereo) {
+            uint8_t* frames = frame_bytes + b * BLOCK_SAMPLES * 4;
+            for (int i = 0; i < BLOCK_SAMPLES; ++i) {
+                put_le16(frames + 4 * i, uint16_t(left[i]));
+                put_le16(frames + 4 * i + 2, uint16_t(right[i]));
+            }
+        } else {
+            uint8_t* frames = frame_bytes + b * BLOCK_SAMPLES * 2;
+            for (int i = 0; i < BLOCK_SAMPLES; ++i)
+                put_le16(frames + 2 * i, uint16_t(left[i]));
+        }
+    }
+}
+
+// How many of n frames may be written: the reply state is read before each frame, and the
+// first read that finds the abort value stops there. Unrolled, the reads cost next to nothing.
+size_t frames_before_abort(size_t n) {
+    size_t k = 0;
+#pragma GCC unroll 8
+    for (; k < n; ++k)
+        if (reply_state.load(std::memory_order_relaxed) == REPLY_ABORT) break;
+    return k;
+}
+
+// Writes the first n frames of the decoded run, reading the reply state before each: an abort
+// leaves only the frames before it in the file.
+int32_t write_frames(std::FILE* out, size_t n, size_t blocks, bool stereo) {
+    lay_out_frames(blocks, stereo);
+    const size_t frame_size = stereo ? 4 : 2;
+    const size_t allowed    = frames_before_abort(n);
+    const size_t bytes      = allowed * frame_size;
+    const bool written      = std::fwrite(frame_bytes, 1, bytes, out) == bytes;
+    if (allowed < n) return JOB_CANCELLED;
+    return written ? JOB_DONE : JOB_WRITE_ERROR;
+}
+
+// Reads and decodes the slot a run of blocks at a time and hands each run to
+// take(frames, blocks): the frames due from it, and how many whole blocks it holds. Stops at
+// the first code other than 0, from take or from the bulk file (1), which comes after the
+// frames of every block read whole.
 template <class Take> int32_t decode_slot(std::FILE* bulk, const SlotInfo& slot, Take take) {
     const bool stereo = is_stereo(slot);
     forget(left_window);
     forget(right_window);
     // A negative total (end address below start) counts as a huge length: the file runs out.
-    uint32_t frames_left = uint32_t(stereo ? slot.total_samples / 2 : slot.total_samples);
+    uint64_t frames_left = uint32_t(stereo ? slot.total_samples / 2 : slot.total_samples);
     int64_t position     = slot.data_offset;
-    CodecState left_state, right_state;
-    uint8_t block[BLOCK_BYTES];
-    int16_t left[BLOCK_SAMPLES], right[BLOCK_SAMPLES];
-
     do {
-        const uint32_t n = frames_left < uint32_t(BLOCK_SAMPLES) ? frames_left : BLOCK_SAMPLES;
-        if (!read_block(bulk, left_window, position, block)) return JOB_READ_ERROR;
-        decode_block(block, left, left_state);
+        // Even a slot of no frames has its one block read.
+        const uint64_t blocks_left =
+            frames_left == 0 ? 1 : (frames_left + BLOCK_SAMPLES - 1) / BLOCK_SAMPLES;
+        const size_t wanted        = blocks_left < RUN_BLOCKS ? size_t(blocks_left) : RUN_BLOCKS;
+        const uint8_t* left_blocks = nullptr;
+        size_t blocks              = read_blocks(bulk, left_window, position, wanted, left_blocks);
+        decode_blocks(left_blocks, blocks, left_samples);
         if (stereo) {
-            if (!read_block(bulk, right_window, position + slot.right_distance, block))
-                return JOB_READ_ERROR;
-            decode_block(block, right, right_state);
+            const uint8_t* right_blocks = nullptr;
+            const size_t right = read_blocks(bulk, right_window, position + slot.right_distance,
+                                             blocks, right_blocks);
+            decode_blocks(right_blocks, right, right_samples);
+            blocks = right;
         }
-        position += BLOCK_BYTES;
-        const int32_t status = take(left, right, n);
+        position += int64_t(blocks * BLOCK_BYTES);
+
+        const uint64_t whole = uint64_t(blocks) * BLOCK_SAMPLES;
+        const size_t n       = size_t(frames_left < whole ? frames_left : whole);
+        const int32_t status = take(n, blocks);
         if (status != JOB_DONE) return status;
+        if (blocks < wanted) return JOB_READ_ERROR;
         frames_left -= n;
     } while (frames_left > 0);
     return JOB_DONE;
@@ -122,32 +181,18 @@ int32_t write_slot(std::FILE* bulk, const SlotInfo& slot, const char* out_path, 
     if (std::fwrite(header, 1, sizeof header, out) != sizeof header)
         return close_with(out, JOB_WRITE_ERROR);
 
-    uint8_t frames[BLOCK_SAMPLES * 4];
-    auto write_frames = [&](const int16_t* left, const int16_t* right, uint32_t n) -> int32_t {
-        size_t used = 0;
-        for (uint32_t k = 0; k < n; ++k) {
-            if (reply_state.load(std::memory_order_relaxed) == REPLY_ABORT) {
-                std::fwrite(frames, 1, used, out);
-                return JOB_CANCELLED;
-            }
-            put_le16(frames + used, uint16_t(left[k]));
-            used += 2;
-            if (stereo) {
-                put_le16(frames + used, uint16_t(right[k]));
-                used += 2;
-            }
-        }
-        return std::fwrite(frames, 1, used, out) == used ? JOB_DONE : JOB_WRITE_ERROR;
+    auto write_run = [&](size_t frames, size_t blocks) {
+        return write_frames(out, frames, blocks, stereo);
     };
-    return close_with(out, decode_slot(bulk, slot, write_frames));
+    return close_with(out, decode_slot(bulk, slot, write_run));
 }
 
 int32_t check_slot(std::FILE* bulk, const SlotInfo& slot, uint32_t& frames_read) {
-    frames_read       = 0;
-    auto count_frames = [&](const int16_t*, const int16_t*, uint32_t n) -> int32_t {
+    frames_read    = 0;
+    auto count_run = [&](size_t frames, size_t) -> int32_t {
         if (reply_state.load(std::memory_order_relaxed) == REPLY_ABORT) return JOB_CANCELLED;
-        frames_read += n;
+        frames_read += uint32_t(frames);
         return JOB_DONE;
     };
-    return decode_slot(bulk, slot, count_frames);
+    return decode_slot(bulk, slot, count_run);
 }

@@ -73,6 +73,49 @@ TEST_F(WriterTest, WritesMonoAndStereoSlotsExactly) {
     }
 }
 
+// The writer reads, decodes and writes 256 blocks (8192 frames) at a time: slots that end
+// on either side of those runs, mono and stereo.
+TEST_F(WriterTest, SlotsAroundRunBoundaries) {
+    const size_t lengths[] = {8191, 8192, 8193, 3 * 8192 + 5};
+    std::vector<BankSlot> slots; // in table order: the mono slots, then the stereo ones
+    for (const bool stereo : {false, true})
+        for (int n = 0; n < 4; ++n)
+            slots.push_back(stereo ? stereo_slot(n, lengths[n]) : mono_slot(n, lengths[n]));
+    open_bank(slots);
+    ASSERT_EQ(count, 8);
+    for (int i = 0; i < count; ++i) {
+        ASSERT_EQ(write(table[i]), JOB_DONE) << "entry " << i;
+        EXPECT_EQ(read_bytes(out()), expected_wav(slots[size_t(i)])) << "entry " << i;
+    }
+}
+
+// A file that ends inside a later run, in the mono blocks or in the right channel's: every
+// block read whole (with its right block) is written, then the read error.
+TEST_F(WriterTest, FileEndingInsideALaterRunKeepsTheWholeBlocksBeforeIt) {
+    const BankSlot mono = mono_slot(0, 20000), stereo = stereo_slot(0, 20000);
+    struct Case {
+        const BankSlot& slot;
+        size_t cut_after_blocks; // of the slot's last channel
+        size_t frame_bytes;
+    };
+    const Case cases[] = {{mono, 300, 2}, {stereo, 450, 4}};
+    for (const Case& c : cases) {
+        open_bank(std::vector<BankSlot>{c.slot});
+        const SlotInfo slot        = table[0];
+        std::vector<uint8_t> image = read_bytes(join(folder, "bank.zp4"));
+        std::fclose(bulk);
+        bulk                      = nullptr;
+        const size_t last_channel = size_t(slot.data_offset + slot.right_distance);
+        image.resize(last_channel + c.cut_after_blocks * 32 + 5); // and a piece of the next block
+        open_bank(image);
+        EXPECT_EQ(write(slot), JOB_READ_ERROR);
+        const std::vector<uint8_t> whole = expected_wav(c.slot);
+        const size_t length = WAV_HEADER_BYTES + c.cut_after_blocks * 32 * c.frame_bytes;
+        EXPECT_EQ(read_bytes(out()),
+                  std::vector<uint8_t>(whole.begin(), whole.begin() + long(length)));
+    }
+}
+
 TEST_F(WriterTest, TakesEachRightBlockAtItsLeftBlockPlusTheDistance) {
     // Right blocks placed before the left ones: a negative distance, and a stream position
     // that must be restored after every right block.

@@ -1,0 +1,96 @@
+#!/bin/bash
+# Extracts the largest bank the sampler can address, side by side with ffmpeg turning the same
+# number of IMA ADPCM samples into PCM and with cp of a file as large as the WAV output, in
+# alternating runs. Prints each median, the two ratios and the peak memory of unbank.
+#
+#   bench/compare.sh [BIN_FOLDER [WORK_FOLDER]]     PAIRS=n sets the number of runs (7)
+set -euo pipefail
+
+BIN=$(realpath "${1:-build/native/bin}")
+WORK=${2:-build/native/compare}
+PAIRS=${PAIRS:-7}
+
+# 20 mono and 10 stereo slots of 12387 blocks per channel: 495480 of the 495490 blocks that fit
+# between the directory and the end of the 24-bit address space.
+FRAMES=$((12387 * 32))
+MONO_SLOTS=20
+STEREO_SLOTS=10
+TOTAL_SAMPLES=$((FRAMES * (MONO_SLOTS + 2 * STEREO_SLOTS)))
+
+MONO_SOUNDS=(
+    "sine 440" "whitenoise" "sine 40-12000" "trapezium 220" "square 110"
+    "pinknoise" "triangle 880" "sine 3000-60" "brownnoise" "sawtooth 55"
+)
+STEREO_SOUNDS=(
+    "sine 220 sine 330" "pinknoise whitenoise" "sine 100-8000 sine 8000-100"
+    "exp 110 trapezium 165" "square 60 brownnoise"
+)
+
+rm -rf "$WORK" && mkdir -p "$WORK/audio" && cd "$WORK"
+
+make_bank() {
+    local args=() i
+    for ((i = 0; i < MONO_SLOTS; ++i)); do
+        # shellcheck disable=SC2086 # a sound is a list of sox arguments
+        sox -V1 -r 32000 -c 1 -n -b 16 "audio/m$i.wav" synth "${FRAMES}s" \
+            ${MONO_SOUNDS[i % ${#MONO_SOUNDS[@]}]} vol 0.$((3 + i % 5))
+        args+=(--mono "$i=audio/m$i.wav")
+    done
+    for ((i = 0; i < STEREO_SLOTS; ++i)); do
+        # shellcheck disable=SC2086
+        sox -V1 -r 32000 -c 2 -n -b 16 "audio/s$i.wav" synth "${FRAMES}s" \
+            ${STEREO_SOUNDS[i % ${#STEREO_SOUNDS[@]}]} vol 0.$((3 + i % 5))
+        args+=(--stereo "$i=audio/s$i.wav")
+    done
+    "$BIN/mkbank" bank.zp4 "${args[@]}" >/dev/null
+    rm -r audio
+    sox -V1 -r 32000 -c 1 -n -e ima-adpcm ima.wav synth "${TOTAL_SAMPLES}s" sine 50-9000 pinknoise \
+        vol 0.5
+}
+
+# Seconds taken by the command, to the microsecond.
+seconds() {
+    local start=$EPOCHREALTIME
+    "$@"
+    awk -v a="$start" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.4f\n", b - a }'
+}
+
+median() {
+    sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+
+run_unbank() { "$BIN/unbank" -y -q -o wav bank.zp4; }
+run_ffmpeg() { ffmpeg -v error -y -i ima.wav -c:a pcm_s16le out.wav; }
+run_cp() { cp floor.bin copy.bin; }
+
+make_bank
+run_unbank
+cat wav/*.wav >floor.bin
+WAV_BYTES=$(stat -c %s floor.bin)
+
+: >unbank.times && : >ffmpeg.times && : >cp.times
+for ((pair = 0; pair < PAIRS; ++pair)); do
+    rm -rf wav out.wav copy.bin && sync
+    seconds run_unbank >>unbank.times
+    seconds run_ffmpeg >>ffmpeg.times
+    seconds run_cp >>cp.times
+done
+rm -rf wav out.wav copy.bin
+UNBANK_RSS=$(/usr/bin/time -f %M "$BIN/unbank" -y -q -o wav bank.zp4 2>&1 >/dev/null)
+FFMPEG_RSS=$(/usr/bin/time -f %M ffmpeg -v error -y -i ima.wav -c:a pcm_s16le out.wav 2>&1)
+rm -rf wav out.wav
+
+UNBANK=$(median <unbank.times)
+FFMPEG=$(median <ffmpeg.times)
+CP=$(median <cp.times)
+awk -v u="$UNBANK" -v f="$FFMPEG" -v c="$CP" -v ur="$UNBANK_RSS" -v fr="$FFMPEG_RSS" \
+    -v n="$TOTAL_SAMPLES" -v bytes="$WAV_BYTES" -v pairs="$PAIRS" 'BEGIN {
+    printf "%d samples, %.1f MB of WAV output, median of %d alternating runs\n\n", n, bytes / 1e6, pairs
+    printf "| Run | Median wall time | Peak memory |\n|---|---|---|\n"
+    printf "| `unbank -y -q` | %.3f s | %.1f MiB |\n", u, ur / 1024
+    printf "| `ffmpeg` IMA ADPCM to PCM | %.3f s | %.1f MiB |\n", f, fr / 1024
+    printf "| `cp` of the output size | %.3f s | |\n\n", c
+    printf "unbank / ffmpeg: %.2f (goal <= 0.5)\n", u / f
+    printf "unbank / cp:     %.2f (goal <= 3)\n", u / c
+    printf "unbank memory:   %.1f MiB (goal <= 8)\n", ur / 1024
+}'
