@@ -38,7 +38,7 @@ int32_t extract(const Options& options, BankTally& tally) {
     ConsoleHost host(options, tally);
     start_job(host, JobOptions{options.keep_going});
     while (busy_flag.load())
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     if (host.exit_code() != JOB_DONE && tally.slots == 0) tally.folder.clear(); // nothing begun
     return host.exit_code();
 }
