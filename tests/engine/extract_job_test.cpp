@@ -217,11 +217,13 @@ TEST_F(JobTest, KeepGoingWritesEveryIntactSlotAndEndsWithAReadError) {
 
 // Keep-going concerns read errors only: a write error still ends the job.
 TEST_F(JobTest, KeepGoingStillEndsAtAWriteError) {
-    std::filesystem::create_directories(out("01.wav")); // cannot be opened for writing
+    // Cannot be opened for writing; only some systems see it as a file that exists.
+    std::filesystem::create_directories(out("01.wav"));
     host.answers = {REPLY_WRITE};
     slots        = {mono_slot(0, 10), mono_slot(1, 10), mono_slot(2, 10)};
     ASSERT_TRUE(run_job(write_bank(folder, "bank.zp4", slots), host, JobOptions{true}));
-    EXPECT_EQ(host.codes, (Codes{JOB_WRITING, JOB_QUESTION, JOB_WRITE_ERROR}));
+    EXPECT_EQ(host.codes.back(), JOB_WRITE_ERROR);
+    EXPECT_TRUE(host.damaged.empty());
     EXPECT_FALSE(exists(out("02.wav")));
 }
 

@@ -18,6 +18,7 @@ uint32_t le32(const std::vector<uint8_t>& bytes, size_t at) {
 class WriterTest : public ::testing::Test {
   protected:
     void open_bank(const std::vector<uint8_t>& image) {
+        close_bank(); // an open file cannot be removed on Windows
         folder                 = fresh_folder();
         const std::string path = join(folder, "bank.zp4");
         write_bytes(path, image);
@@ -39,9 +40,14 @@ class WriterTest : public ::testing::Test {
     }
     std::string out() const { return join(folder, "out.wav"); }
 
+    void close_bank() {
+        if (bulk) std::fclose(bulk);
+        bulk = nullptr;
+    }
+
     void SetUp() override { reply_state = REPLY_WRITE; }
     void TearDown() override {
-        if (bulk) std::fclose(bulk);
+        close_bank();
         reply_state = REPLY_WRITE;
     }
 
@@ -103,9 +109,7 @@ TEST_F(WriterTest, FileEndingInsideALaterRunKeepsTheWholeBlocksBeforeIt) {
         open_bank(std::vector<BankSlot>{c.slot});
         const SlotInfo slot        = table[0];
         std::vector<uint8_t> image = read_bytes(join(folder, "bank.zp4"));
-        std::fclose(bulk);
-        bulk                      = nullptr;
-        const size_t last_channel = size_t(slot.data_offset + slot.right_distance);
+        const size_t last_channel  = size_t(slot.data_offset + slot.right_distance);
         image.resize(last_channel + c.cut_after_blocks * 32 + 5); // and a piece of the next block
         open_bank(image);
         EXPECT_EQ(write(slot), JOB_READ_ERROR);
@@ -122,8 +126,6 @@ TEST_F(WriterTest, TakesEachRightBlockAtItsLeftBlockPlusTheDistance) {
     const BankSlot slot = stereo_slot(3, 100);
     open_bank(std::vector<BankSlot>{slot});
     std::vector<uint8_t> image = read_bytes(join(folder, "bank.zp4"));
-    std::fclose(bulk);
-    bulk                = nullptr;
     const size_t blocks = 4 * 32, left = table[0].data_offset, right = left + blocks;
     std::vector<uint8_t> swapped(image.begin() + long(right), image.begin() + long(right + blocks));
     swapped.insert(swapped.end(), image.begin() + long(left), image.begin() + long(left + blocks));
