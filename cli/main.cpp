@@ -17,11 +17,14 @@ void on_interrupt(int) {
     reply_state.store(REPLY_ABORT);
 }
 
-void catch_interrupt() {
+void handle_signals() {
     struct sigaction action = {};
     action.sa_handler       = on_interrupt;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
+    // Past a file size limit a write should fail like a full disk, so the job removes the
+    // file; the signal's default would kill the program and leave the file half written.
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 int extract(const Options& options) {
@@ -33,7 +36,7 @@ int extract(const Options& options) {
     const std::string folder =
         options.output.empty() ? default_output_folder(options.bank) : options.output;
     ConsoleHost host(options, folder);
-    catch_interrupt();
+    handle_signals();
     start_job(host);
     while (busy_flag.load())
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
