@@ -44,7 +44,9 @@ class FaultTest : public ::testing::Test {
     void expect_complete_or_absent(const std::vector<BankSlot>& slots, const char* const* names) {
         for (size_t i = 0; i < slots.size(); ++i) {
             const std::string file = join(join(folder, "out"), names[i]);
-            if (exists(file)) EXPECT_EQ(read_bytes(file), expected_wav(slots[i])) << names[i];
+            if (exists(file)) {
+                EXPECT_EQ(read_bytes(file), expected_wav(slots[i])) << names[i];
+            }
         }
     }
 
@@ -103,8 +105,9 @@ TEST_F(FaultTest, FolderLengthAtTheLimitOfTheOutputPath) {
         if (c.status == 0) expected.insert(out + "/04.wav");
         if (c.status == 0 && stereo) expected.insert(out + "/04s.wav");
         EXPECT_EQ(everything(), expected) << c.length << " " << c.bank;
-        if (c.status == 0)
+        if (c.status == 0) {
             EXPECT_EQ(read_bytes(join(join(folder, out), "04.wav")), expected_wav(mono[0]));
+        }
         fs::remove_all(join(folder, out));
     }
 }
