@@ -47,18 +47,22 @@ test-win64: build
 test-win32: build
 	ctest --preset win32
 
+# The tests name their scratch folders after themselves in the temporary folder; each
+# sanitizer run gets a temporary folder of its own, so that it cannot meet another run's.
 # The whole host suite, fault tests included, under AddressSanitizer and UBSan.
 test-asan: deps
 	cmake --preset asan >/dev/null
 	cmake --build --preset asan -j$(JOBS)
-	ctest --preset asan -j$(JOBS)
+	mkdir -p build/asan/tmp
+	TMPDIR=$(CURDIR)/build/asan/tmp ctest --preset asan -j$(JOBS)
 
 # The job's tests under ThreadSanitizer: the worker shares the reply state, the busy flag
 # and the counters with the window or console thread.
 test-tsan: deps
 	cmake --preset tsan >/dev/null
 	cmake --build --preset tsan -j$(JOBS)
-	ctest --preset tsan -j$(JOBS)
+	mkdir -p build/tsan/tmp
+	TMPDIR=$(CURDIR)/build/tsan/tmp ctest --preset tsan -j$(JOBS)
 
 build-fuzz: deps
 	cmake --preset fuzz >/dev/null
