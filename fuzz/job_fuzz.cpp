@@ -18,12 +18,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <thread>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -114,7 +112,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     host.folder = scratch.out.string();
     std::snprintf(bulk_path, sizeof bulk_path, "%s", scratch.bank.c_str());
     start_job(host);
-    // A hang shows as libFuzzer's timeout. Most jobs end within a millisecond.
+    // A hang shows as libFuzzer's timeout; most jobs end within milliseconds.
     while (busy_flag.load())
         std::this_thread::sleep_for(std::chrono::microseconds(100));
     if (host.codes.empty()) fail("job ended without a code", "");

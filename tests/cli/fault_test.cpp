@@ -23,7 +23,7 @@ const std::vector<BankSlot> three_slots = {mono_slot(0, 1000), mono_slot(1, 1000
 const char* const three_names[]         = {"00.wav", "01.wav", "02s.wav"};
 
 size_t channel_bytes(const BankSlot& slot) {
-    return (slot.left.size() + BLOCK_SAMPLES - 1) / BLOCK_SAMPLES * 32;
+    return (slot.left.size() + BLOCK_SAMPLES - 1) / BLOCK_SAMPLES * BLOCK_BYTES;
 }
 
 class FaultTest : public ::testing::Test {
