@@ -1,16 +1,21 @@
 # make demo: installs what is missing, builds, makes a demo bank and extracts it.
 # make test: installs what is missing, builds every configuration, runs every test.
+# make fuzz: runs every fuzz target for FUZZ_SECONDS (60) each.
 
+# clang and libclang-rt-14-dev (its libFuzzer runtime) build the fuzz targets; util-linux
+# gives the fault tests prlimit.
 PACKAGES := cmake make g++ googletest libbenchmark-dev python3 \
-            g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 xvfb xauth
+            g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 xvfb xauth \
+            clang libclang-rt-14-dev util-linux
 # make bench alone needs these: the peer it is compared with, the synthesiser of its test
 # audio, and /usr/bin/time for peak memory.
 BENCH_PACKAGES := ffmpeg sox time
 NATIVE   := build/native/bin
 JOBS     ?= 2
+FUZZ_SECONDS ?= 60
 
-.PHONY: all deps deps-bench build build-native test test-native test-win64 test-win32 demo bench \
-        format clean
+.PHONY: all deps deps-bench build build-native build-fuzz test test-native test-asan test-tsan \
+        test-fuzz fuzz test-win64 test-win32 demo bench format clean
 
 all: build
 
@@ -50,7 +55,31 @@ test-win64: build
 test-win32: build
 	ctest --preset win32
 
-test: build test-native test-win64 test-win32
+# The whole host suite, fault tests included, under AddressSanitizer and UBSan.
+test-asan: deps
+	cmake --preset asan >/dev/null
+	cmake --build --preset asan -j$(JOBS)
+	ctest --preset asan -j$(JOBS)
+
+# The job's tests under ThreadSanitizer: the worker shares the reply state, the busy flag
+# and the counters with the window or console thread.
+test-tsan: deps
+	cmake --preset tsan >/dev/null
+	cmake --build --preset tsan -j$(JOBS)
+	ctest --preset tsan -j$(JOBS)
+
+build-fuzz: deps
+	cmake --preset fuzz >/dev/null
+	cmake --build --preset fuzz -j$(JOBS)
+
+# A short run of each fuzz target, so that a regression fails the tests.
+test-fuzz: build-fuzz
+	FUZZ_SECONDS=15 ctest --preset fuzz -j$(JOBS)
+
+fuzz: build-fuzz
+	FUZZ_SECONDS=$(FUZZ_SECONDS) ctest --preset fuzz -j$(JOBS)
+
+test: build test-native test-asan test-tsan test-fuzz test-win64 test-win32
 
 demo: build-native
 	rm -rf demo && mkdir -p demo

@@ -22,11 +22,14 @@ void on_interrupt(int) {
     reply_state.store(REPLY_ABORT);
 }
 
-void catch_interrupt() {
+void handle_signals() {
     struct sigaction action = {};
     action.sa_handler       = on_interrupt;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
+    // Past a file size limit a write should fail like a full disk, so the job removes the
+    // file; the signal's default would kill the program and leave the file half written.
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 int32_t extract(const Options& options, BankTally& tally) {
@@ -64,7 +67,7 @@ int main(int argc, char** argv) {
     Options options;
     const int early_exit = parse_options(argc, argv, options);
     if (early_exit >= 0) return early_exit;
-    catch_interrupt();
+    handle_signals();
 
     std::vector<BankTally> tallies;
     int exit_status = JOB_DONE;
