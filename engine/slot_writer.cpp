@@ -4,11 +4,7 @@
 #include "extract_job.h"
 #include "job_status.h"
 #include <climits>
-#include <condition_variable>
 #include <cstring>
-#include <mutex>
-#include <system_error>
-#include <thread>
 
 namespace {
 
@@ -16,17 +12,14 @@ namespace {
 // before every frame.
 constexpr size_t RUN_BLOCKS          = 256;
 constexpr size_t RUN_FRAMES          = RUN_BLOCKS * BLOCK_SAMPLES;
-constexpr size_t BATCH_RUNS          = 8;
-constexpr size_t BATCH_BYTES         = BATCH_RUNS * RUN_FRAMES * 4;
 constexpr size_t OUTPUT_BUFFER_BYTES = 1 << 18;
 constexpr size_t READ_WINDOW_BYTES   = 1 << 18;
 
-// One output stream at a time: the worker writes one slot after another. While it writes a
-// batch of runs from one of the two frame buffers, the slot's decoding thread fills the other.
+// One output stream at a time: the worker writes one slot after another.
 char output_buffer[OUTPUT_BUFFER_BYTES];
 int16_t left_samples[RUN_FRAMES];
 int16_t right_samples[RUN_FRAMES];
-uint8_t frame_buffers[2][BATCH_BYTES];
+uint8_t frame_bytes[RUN_FRAMES * 4];
 
 // A piece of the bulk file held in memory, so that runs of blocks, and a stereo slot's left
 // and right blocks, are read in large pieces with a seek only when a window runs out.
@@ -78,7 +71,7 @@ int32_t close_with(std::FILE* out, int32_t status) {
 
 // Lays out the frames of whole decoded blocks as little-endian bytes. Whole blocks, 32 frames
 // at a time, give the compiler loops it can vectorise.
-void lay_out_frames(size_t blocks, bool stereo, uint8_t* frame_bytes) {
+void lay_out_frames(size_t blocks, bool stereo) {
     for (size_t b = 0; b < blocks; ++b) {
         const int16_t* left  = left_samples + b * BLOCK_SAMPLES;
         const int16_t* right = right_samples + b * BLOCK_SAMPLES;
@@ -106,9 +99,10 @@ size_t frames_before_abort(size_t n) {
     return k;
 }
 
-// Writes the first n laid-out frames of a run, reading the reply state before each: an abort
+// Writes the first n frames of the decoded run, reading the reply state before each: an abort
 // leaves only the frames before it in the file.
-int32_t write_frames(std::FILE* out, const uint8_t* frame_bytes, size_t n, bool stereo) {
+int32_t write_frames(std::FILE* out, size_t n, size_t blocks, bool stereo) {
+    lay_out_frames(blocks, stereo);
     const size_t frame_size = stereo ? 4 : 2;
     const size_t allowed    = frames_before_abort(n);
     const size_t bytes      = allowed * frame_size;
@@ -155,121 +149,6 @@ template <class Take> int32_t decode_slot(std::FILE* bulk, const SlotInfo& slot,
     return JOB_DONE;
 }
 
-// Two frame buffers pass between the slot's decoding thread and the worker. Each holds a
-// batch of runs: every hand-over may wake a sleeping thread, which costs about as much as
-// decoding a run, so a batch of runs per hand-over keeps that cost small.
-class Handover {
-  public:
-    // Decoder side. Waits until a buffer is free; false once the writer has stopped.
-    bool wait_for_buffer() {
-        std::unique_lock<std::mutex> hold(lock);
-        changed.wait(hold, [&] { return queued < 2 || stopped; });
-        return !stopped;
-    }
-    // Passes the buffer just filled, with the frames due from it, to the writer.
-    void queue(size_t frames) {
-        const std::lock_guard<std::mutex> hold(lock);
-        due[(written + queued) % 2] = frames;
-        ++queued;
-        changed.notify_all();
-    }
-    // No batch follows; the writer returns status once it has written the queued ones.
-    void finish(int32_t status) {
-        const std::lock_guard<std::mutex> hold(lock);
-        finished      = true;
-        decode_status = status;
-        changed.notify_all();
-    }
-
-    // Writer side. Waits for the next batch: its buffer and frames, or false when none follows.
-    bool next(size_t& buffer, size_t& frames) {
-        std::unique_lock<std::mutex> hold(lock);
-        changed.wait(hold, [&] { return queued > 0 || finished; });
-        buffer = written % 2;
-        frames = due[buffer];
-        return queued > 0;
-    }
-    // Frees the buffer written; stop tells the decoder to fill no more.
-    void release(bool stop) {
-        const std::lock_guard<std::mutex> hold(lock);
-        --queued;
-        ++written;
-        stopped = stop;
-        changed.notify_all();
-    }
-    int32_t status() {
-        const std::lock_guard<std::mutex> hold(lock);
-        return decode_status;
-    }
-
-  private:
-    std::mutex lock;
-    std::condition_variable changed;
-    size_t due[2]         = {};
-    size_t written        = 0; // batches written
-    size_t queued         = 0; // batches filled and not yet written
-    bool finished         = false;
-    bool stopped          = false;
-    int32_t decode_status = JOB_DONE;
-};
-
-// The slot's decoding thread: reads and decodes each run and lays it out in the buffer the
-// writer is not using, which it hands over when full or when the slot ends.
-void decode_ahead(std::FILE* bulk, const SlotInfo& slot, Handover& handover) {
-    const bool stereo       = is_stereo(slot);
-    const size_t frame_size = stereo ? 4 : 2;
-    size_t batch            = 0; // batches handed over
-    size_t runs             = 0; // laid out in the current one
-    size_t frames           = 0; // due from it; every run but a slot's last is whole
-    auto lay_out_run        = [&](size_t n, size_t blocks) -> int32_t {
-        if (runs == 0 && !handover.wait_for_buffer()) return JOB_CANCELLED;
-        lay_out_frames(blocks, stereo, frame_buffers[batch % 2] + frames * frame_size);
-        frames += n;
-        if (++runs == BATCH_RUNS) {
-            handover.queue(frames);
-            ++batch;
-            runs   = 0;
-            frames = 0;
-        }
-        return JOB_DONE;
-    };
-    const int32_t status = decode_slot(bulk, slot, lay_out_run);
-    if (runs > 0) handover.queue(frames);
-    handover.finish(status);
-}
-
-// Writes the batches in the order they were filled, then returns the decoder's code; or stops
-// at the first batch that cannot be written whole and tells the decoder to stop.
-int32_t write_queued(std::FILE* out, bool stereo, Handover& handover) {
-    size_t buffer = 0, frames = 0;
-    while (handover.next(buffer, frames)) {
-        const int32_t status = write_frames(out, frame_buffers[buffer], frames, stereo);
-        handover.release(status != JOB_DONE);
-        if (status != JOB_DONE) return status;
-    }
-    return handover.status();
-}
-
-// Decodes the next batch of runs while the current one is written; the decoding thread ends
-// before this returns, whatever ended the slot.
-int32_t decode_and_write(std::FILE* bulk, const SlotInfo& slot, std::FILE* out) {
-    const bool stereo = is_stereo(slot);
-    Handover handover;
-    std::thread decoder;
-    try {
-        decoder = std::thread(decode_ahead, bulk, std::cref(slot), std::ref(handover));
-    } catch (const std::system_error&) {
-        // No second thread to be had: decode and write in turn.
-        return decode_slot(bulk, slot, [&](size_t frames, size_t blocks) {
-            lay_out_frames(blocks, stereo, frame_buffers[0]);
-            return write_frames(out, frame_buffers[0], frames, stereo);
-        });
-    }
-    const int32_t status = write_queued(out, stereo, handover);
-    decoder.join();
-    return status;
-}
-
 } // namespace
 
 void make_wav_header(int32_t total_samples, int channels, uint8_t header[WAV_HEADER_BYTES]) {
@@ -302,7 +181,10 @@ int32_t write_slot(std::FILE* bulk, const SlotInfo& slot, const char* out_path, 
     if (std::fwrite(header, 1, sizeof header, out) != sizeof header)
         return close_with(out, JOB_WRITE_ERROR);
 
-    return close_with(out, decode_and_write(bulk, slot, out));
+    auto write_run = [&](size_t frames, size_t blocks) {
+        return write_frames(out, frames, blocks, stereo);
+    };
+    return close_with(out, decode_slot(bulk, slot, write_run));
 }
 
 int32_t check_slot(std::FILE* bulk, const SlotInfo& slot, uint32_t& frames_read) {

@@ -120,35 +120,6 @@ TEST_F(WriterTest, FileEndingInsideALaterRunKeepsTheWholeBlocksBeforeIt) {
     }
 }
 
-// While one batch of eight runs (65536 frames) is written, the next is decoded on a thread of
-// its own: slots that end on either side of a batch, and files that end inside a later batch.
-TEST_F(WriterTest, SlotsAroundBatchBoundaries) {
-    const size_t lengths[] = {65535, 65536, 65537, 2 * 65536 + 8193};
-    std::vector<BankSlot> slots;
-    for (const bool stereo : {false, true})
-        for (int n = 0; n < 4; ++n)
-            slots.push_back(stereo ? stereo_slot(n, lengths[n]) : mono_slot(n, lengths[n]));
-    open_bank(slots);
-    ASSERT_EQ(count, 8);
-    for (int i = 0; i < count; ++i) {
-        ASSERT_EQ(write(table[i]), JOB_DONE) << "entry " << i;
-        EXPECT_EQ(read_bytes(out()), expected_wav(slots[size_t(i)])) << "entry " << i;
-    }
-
-    // Cut inside the third batch of the last slot's right channel.
-    const SlotInfo last        = table[count - 1];
-    std::vector<uint8_t> image = read_bytes(join(folder, "bank.zp4"));
-    std::fclose(bulk);
-    bulk                   = nullptr;
-    const size_t cut_after = 2 * 2048 + 100; // blocks
-    image.resize(size_t(last.data_offset + last.right_distance) + cut_after * 32 + 7);
-    open_bank(image);
-    EXPECT_EQ(write(last), JOB_READ_ERROR);
-    const std::vector<uint8_t> whole = expected_wav(slots.back());
-    const size_t length              = WAV_HEADER_BYTES + cut_after * 32 * 4;
-    EXPECT_EQ(read_bytes(out()), std::vector<uint8_t>(whole.begin(), whole.begin() + long(length)));
-}
-
 // An abort while a long slot is written leaves the slot's first frames, whole and in order;
 // the slot's next write is whole again.
 TEST_F(WriterTest, AbortInsideALongSlotLeavesItsFirstFramesInOrder) {
@@ -176,7 +147,7 @@ TEST_F(WriterTest, AbortInsideALongSlotLeavesItsFirstFramesInOrder) {
     EXPECT_EQ(read_bytes(out()), whole);
 }
 
-// A device that refuses every write: the slot ends with a write error with batches still to
+// A device that refuses every write: the slot ends with a write error with runs still to
 // decode, and the next slot is written whole.
 TEST_F(WriterTest, WriteFailureInsideALongSlotEndsIt) {
     if (!exists("/dev/full")) GTEST_SKIP() << "no device that refuses writes here";
