@@ -2,7 +2,7 @@
 // every lane taking the decoder's steps for its own block, or sixteen in AVX-512 registers. Built
 // where the compiler can target AVX2 for one function at a time and the build is not for Windows
 // (whose 64-bit ABI does not keep the stack aligned for spilled 32-byte registers); it runs only
-// when the processor has AVX2.
+// when the processor has AVX2, and the sixteen-lane part when it also has AVX-512F and BW.
 #include "batch_decoder.h"
 
 #include "decoder.h"
@@ -252,7 +252,7 @@ AVX512 void load_steps(StepRegisters& r) {
 }
 
 // The step at each lane's index in its own table. The index sits in the low 16 bits of its
-// lane, whose high half the permute leaves at zero.
+// lane; the permute's mask clears the high 16 bits of the result.
 AVX512 __m512i look_up_step(const StepRegisters& r, const WideGroup& g, __m512i index) {
     __m512i step = _mm512_setzero_si512();
     for (int t = 0; t < STEP_TABLES; ++t)
