@@ -4,11 +4,15 @@
 # alternating runs. Prints each median, the two ratios and the peak memory of unbank.
 #
 #   bench/compare.sh [BIN_FOLDER [WORK_FOLDER]]     PAIRS=n sets the number of runs (7)
+#
+# BEFORE=FOLDER adds the unbank in FOLDER to every round, so that two builds are compared
+# under the same load.
 set -euo pipefail
 
 BIN=$(realpath "${1:-build/native/bin}")
 WORK=${2:-build/native/compare}
 PAIRS=${PAIRS:-7}
+BEFORE=${BEFORE:+$(realpath "$BEFORE")}
 
 # 20 mono and 10 stereo slots of 12387 blocks per channel: 495480 of the 495490 blocks that fit
 # between the directory and the end of the 24-bit address space.
@@ -60,6 +64,7 @@ median() {
 }
 
 run_unbank() { "$BIN/unbank" -y -q -o wav bank.zp4; }
+run_before() { "$BEFORE/unbank" -y -q -o before bank.zp4; }
 run_ffmpeg() { ffmpeg -v error -y -i ima.wav -c:a pcm_s16le out.wav; }
 run_cp() { cp floor.bin copy.bin; }
 
@@ -68,14 +73,16 @@ run_unbank
 cat wav/*.wav >floor.bin
 WAV_BYTES=$(stat -c %s floor.bin)
 
-: >unbank.times && : >ffmpeg.times && : >cp.times
+: >unbank.times && : >ffmpeg.times && : >cp.times && : >before.times
 for ((pair = 0; pair < PAIRS; ++pair)); do
-    rm -rf wav out.wav copy.bin && sync
+    rm -rf wav before out.wav copy.bin && sync
     seconds run_unbank >>unbank.times
+    if [ -n "$BEFORE" ]; then seconds run_before >>before.times; fi
     seconds run_ffmpeg >>ffmpeg.times
     seconds run_cp >>cp.times
 done
-rm -rf wav out.wav copy.bin
+if [ -n "$BEFORE" ]; then cmp -s <(cat wav/*.wav) <(cat before/*.wav) || echo "the builds' WAV files differ"; fi
+rm -rf wav before out.wav copy.bin
 UNBANK_RSS=$(/usr/bin/time -f %M "$BIN/unbank" -y -q -o wav bank.zp4 2>&1 >/dev/null)
 FFMPEG_RSS=$(/usr/bin/time -f %M ffmpeg -v error -y -i ima.wav -c:a pcm_s16le out.wav 2>&1)
 rm -rf wav out.wav
@@ -94,3 +101,7 @@ awk -v u="$UNBANK" -v f="$FFMPEG" -v c="$CP" -v ur="$UNBANK_RSS" -v fr="$FFMPEG_
     printf "unbank / cp:     %.2f (goal <= 3)\n", u / c
     printf "unbank memory:   %.1f MiB (goal <= 8)\n", ur / 1024
 }'
+if [ -n "$BEFORE" ]; then
+    awk -v b="$(median <before.times)" -v c="$CP" \
+        'BEGIN { printf "unbank in BEFORE: %.3f s, %.2f times cp\n", b, b / c }'
+fi

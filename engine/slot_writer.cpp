@@ -33,16 +33,20 @@ ReadWindow left_window;
 ReadWindow right_window;
 
 // Points blocks at up to wanted whole blocks from file offset position and returns how many
-// the file holds there: fewer than wanted only where the file ends or fails.
+// the file holds there: fewer than wanted only where the file ends or fails. A window that runs
+// out is refilled with no more than the ahead blocks the slot still needs from there, so the
+// last piece of a slot does not drag in a whole window of the next one.
 size_t read_blocks(std::FILE* bulk, ReadWindow& window, int64_t position, size_t wanted,
-                   const uint8_t*& blocks) {
+                   uint64_t ahead, const uint8_t*& blocks) {
     if (position < 0 || position > LONG_MAX - int64_t(READ_WINDOW_BYTES)) return 0;
     const int64_t end = window.start + int64_t(window.length);
     if (position < window.start || position + int64_t(wanted * BLOCK_BYTES) > end) {
         window.length = 0;
         if (std::fseek(bulk, long(position), SEEK_SET) != 0) return 0;
-        window.start  = position;
-        window.length = std::fread(window.data, 1, READ_WINDOW_BYTES, bulk);
+        const uint64_t needed = ahead * BLOCK_BYTES;
+        const size_t length   = needed < READ_WINDOW_BYTES ? size_t(needed) : READ_WINDOW_BYTES;
+        window.start          = position;
+        window.length         = std::fread(window.data, 1, length, bulk);
     }
     blocks                 = window.data + (position - window.start);
     const size_t available = size_t(window.start + int64_t(window.length) - position) / BLOCK_BYTES;
@@ -128,12 +132,12 @@ template <class Take> int32_t decode_slot(std::FILE* bulk, const SlotInfo& slot,
             frames_left == 0 ? 1 : (frames_left + BLOCK_SAMPLES - 1) / BLOCK_SAMPLES;
         const size_t wanted        = blocks_left < RUN_BLOCKS ? size_t(blocks_left) : RUN_BLOCKS;
         const uint8_t* left_blocks = nullptr;
-        size_t blocks              = read_blocks(bulk, left_window, position, wanted, left_blocks);
+        size_t blocks = read_blocks(bulk, left_window, position, wanted, blocks_left, left_blocks);
         decode_blocks(left_blocks, blocks, left_samples);
         if (stereo) {
             const uint8_t* right_blocks = nullptr;
             const size_t right = read_blocks(bulk, right_window, position + slot.right_distance,
-                                             blocks, right_blocks);
+                                             blocks, blocks_left, right_blocks);
             decode_blocks(right_blocks, right, right_samples);
             blocks = right;
         }
