@@ -5,11 +5,8 @@
 #include "job_status.h"
 #include "test_banks.h"
 #include <algorithm>
-#include <atomic>
 #include <cstring>
-#include <filesystem>
 #include <gtest/gtest.h>
-#include <thread>
 
 namespace {
 
@@ -122,45 +119,6 @@ TEST_F(WriterTest, FileEndingInsideALaterRunKeepsTheWholeBlocksBeforeIt) {
         EXPECT_EQ(read_bytes(out()),
                   std::vector<uint8_t>(whole.begin(), whole.begin() + long(length)));
     }
-}
-
-// An abort while a long slot is written leaves the slot's first frames, whole and in order;
-// the slot's next write is whole again.
-TEST_F(WriterTest, AbortInsideALongSlotLeavesItsFirstFramesInOrder) {
-    const BankSlot slot = stereo_slot(0, 2000000);
-    open_bank(std::vector<BankSlot>{slot});
-    std::atomic<bool> ended{false};
-    std::thread aborter([&] {
-        std::error_code error;
-        while (!ended && (std::filesystem::file_size(out(), error) < 1000000 || error)) {
-        }
-        reply_state = REPLY_ABORT;
-    });
-    const int32_t status = write(table[0]);
-    ended                = true;
-    aborter.join();
-    EXPECT_EQ(status, JOB_CANCELLED);
-    const std::vector<uint8_t> written = read_bytes(out());
-    const std::vector<uint8_t> whole   = expected_wav(slot);
-    ASSERT_LT(written.size(), whole.size());
-    EXPECT_EQ((written.size() - WAV_HEADER_BYTES) % 4, 0u);
-    EXPECT_TRUE(std::equal(written.begin(), written.end(), whole.begin()));
-
-    reply_state = REPLY_WRITE;
-    ASSERT_EQ(write(table[0]), JOB_DONE);
-    EXPECT_EQ(read_bytes(out()), whole);
-}
-
-// A device that refuses every write: the slot ends with a write error with runs still to
-// decode, and the next slot is written whole.
-TEST_F(WriterTest, WriteFailureInsideALongSlotEndsIt) {
-    if (!exists("/dev/full")) GTEST_SKIP() << "no device that refuses writes here";
-    const std::vector<BankSlot> slots = {mono_slot(0, 400000), stereo_slot(0, 40)};
-    open_bank(slots);
-    bool opened = false;
-    EXPECT_EQ(write_slot(bulk, table[0], "/dev/full", opened), JOB_WRITE_ERROR);
-    ASSERT_EQ(write(table[1]), JOB_DONE);
-    EXPECT_EQ(read_bytes(out()), expected_wav(slots[1]));
 }
 
 TEST_F(WriterTest, TakesEachRightBlockAtItsLeftBlockPlusTheDistance) {
