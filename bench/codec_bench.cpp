@@ -48,45 +48,44 @@ std::vector<uint8_t> blocks_for(const benchmark::State& bench) {
     return bench.range(0) == 0 ? encoded(test_signal()) : random_blocks();
 }
 
-void BM_decode_block(benchmark::State& bench) {
+// Decodes all the blocks with decode(blocks, out) on every iteration.
+template <class Decode> void measure_decoder(benchmark::State& bench, Decode decode) {
     const std::vector<uint8_t> blocks = blocks_for(bench);
     std::vector<int16_t> out(BLOCKS * BLOCK_SAMPLES);
-    CodecState state;
     for (auto _ : bench) {
-        for (int b = 0; b < BLOCKS; ++b)
-            decode_block(&blocks[b * BLOCK_BYTES], &out[b * BLOCK_SAMPLES], state);
+        decode(blocks.data(), out.data());
         benchmark::DoNotOptimize(out.data());
         benchmark::ClobberMemory();
     }
     bench.SetItemsProcessed(bench.iterations() * BLOCKS * BLOCK_SAMPLES);
+}
+
+void BM_decode_block(benchmark::State& bench) {
+    CodecState state;
+    measure_decoder(bench, [&](const uint8_t* blocks, int16_t* out) {
+        for (int b = 0; b < BLOCKS; ++b)
+            decode_block(blocks + b * BLOCK_BYTES, out + b * BLOCK_SAMPLES, state);
+    });
 }
 BENCHMARK(BM_decode_block)->ArgName("random")->Arg(0)->Arg(1);
 
 void BM_decode_blocks_portable(benchmark::State& bench) {
-    const std::vector<uint8_t> blocks = blocks_for(bench);
-    std::vector<int16_t> out(BLOCKS * BLOCK_SAMPLES);
-    for (auto _ : bench) {
-        decode_blocks_portable(blocks.data(), BLOCKS, out.data());
-        benchmark::DoNotOptimize(out.data());
-        benchmark::ClobberMemory();
-    }
-    bench.SetItemsProcessed(bench.iterations() * BLOCKS * BLOCK_SAMPLES);
+    measure_decoder(bench, [](const uint8_t* blocks, int16_t* out) {
+        decode_blocks_portable(blocks, BLOCKS, out);
+    });
 }
 BENCHMARK(BM_decode_blocks_portable)->ArgName("random")->Arg(0)->Arg(1);
 
 void BM_decode_blocks_vector(benchmark::State& bench) {
-    const std::vector<uint8_t> blocks = blocks_for(bench);
-    std::vector<int16_t> out(BLOCKS * BLOCK_SAMPLES);
-    if (!decode_blocks_vector(blocks.data(), BLOCKS, out.data())) {
+    uint8_t block[BLOCK_BYTES] = {};
+    int16_t samples[BLOCK_SAMPLES];
+    if (!decode_blocks_vector(block, 1, samples)) {
         bench.SkipWithError("no vector path on this build or processor");
         return;
     }
-    for (auto _ : bench) {
-        decode_blocks_vector(blocks.data(), BLOCKS, out.data());
-        benchmark::DoNotOptimize(out.data());
-        benchmark::ClobberMemory();
-    }
-    bench.SetItemsProcessed(bench.iterations() * BLOCKS * BLOCK_SAMPLES);
+    measure_decoder(bench, [](const uint8_t* blocks, int16_t* out) {
+        decode_blocks_vector(blocks, BLOCKS, out);
+    });
 }
 BENCHMARK(BM_decode_blocks_vector)->ArgName("random")->Arg(0)->Arg(1);
 
