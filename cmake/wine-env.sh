@@ -1,7 +1,14 @@
-# Sourced by the Wine scripts: the 64-bit loader and a prefix and home inside the build tree,
-# so tests never touch the real home folder. Needs build_dir set.
+# Sourced by the Wine scripts: the loader that matches the build (the 32-bit one for the i686
+# build, in a prefix made as win32) and a prefix and home inside the build tree, so tests never
+# touch the real home folder. Needs build_dir set; the build's toolchain wrote its Wine
+# architecture into build_dir/wine-arch.
+if [ "$(cat "$build_dir/wine-arch")" = win32 ]; then
+    export WINEARCH=win32
+    export WINELOADER=/usr/lib/wine/wine
+else
+    export WINELOADER=/usr/lib/wine/wine64
+fi
 export WINEPREFIX="$build_dir/wineprefix"
-export WINELOADER=/usr/lib/wine/wine64
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export HOME="$build_dir/winehome"

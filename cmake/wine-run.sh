@@ -1,5 +1,5 @@
 #!/bin/sh
-# Runs a Windows program of the build under 64-bit Wine: wine-run.sh PROGRAM.exe ARGS...
+# Runs a Windows program of the build under Wine: wine-run.sh PROGRAM.exe ARGS...
 set -e
 bin_dir=$(cd "$(dirname "$1")" && pwd)
 build_dir=$(dirname "$bin_dir")
