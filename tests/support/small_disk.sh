@@ -12,8 +12,7 @@ mount)
     while mountpoint -q "$dir"; do umount "$dir" || exit 1; done # left by a run cut short
     mount -t tmpfs -o size=2m tmpfs "$dir" || echo "no 2 MiB disk at $dir: its tests skip"
     ;;
-unmount)
-    # A program that still holds the folder makes way once it lets go.
+unmount) # lazily where a program still holds the folder
     while mountpoint -q "$dir"; do umount "$dir" 2>/dev/null || umount -l "$dir" || exit 1; done
     ;;
 around)
@@ -22,9 +21,5 @@ around)
     status=$?
     sh "$0" unmount "$dir"
     exit $status
-    ;;
-*)
-    echo "usage: $0 mount|unmount DIR, or $0 around DIR COMMAND..." >&2
-    exit 64
     ;;
 esac
