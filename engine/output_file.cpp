@@ -118,15 +118,18 @@ bool output_create(OutputFile& file, const char* path) {
 }
 
 bool output_write(OutputFile& file, const void* bytes, size_t count) {
-    if (file.error != 0) return false;
     const uint8_t* from = static_cast<const uint8_t*>(bytes);
-    if (file.used + count > sizeof file.buffer) {
-        if (!flush(file)) return false;
-        if (count >= sizeof file.buffer) return write_system_file(file, from, count);
+    // The buffer goes out only when full: whole buffers keep the writes aligned in the file.
+    while (count > 0 && file.error == 0) {
+        const size_t room  = sizeof file.buffer - file.used;
+        const size_t piece = count < room ? count : room;
+        std::memcpy(file.buffer + file.used, from, piece);
+        file.used += piece;
+        from += piece;
+        count -= piece;
+        if (file.used == sizeof file.buffer) flush(file);
     }
-    std::memcpy(file.buffer + file.used, from, count);
-    file.used += count;
-    return true;
+    return file.error == 0;
 }
 
 bool output_close(OutputFile& file) {
