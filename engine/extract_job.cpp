@@ -5,7 +5,12 @@
 #include "slot_writer.h"
 #include <cstdio>
 #include <cstring>
+#ifdef _WIN32
+#include <process.h>
+#include <windows.h>
+#else
 #include <thread>
+#endif
 
 char bulk_path[PATH_BYTES];
 char output_name[OUTPUT_NAME_BYTES];
@@ -47,6 +52,29 @@ int32_t take_output_folder(int count) {
     const size_t longest  = any_stereo ? LONGEST_STEREO_NAME : LONGEST_MONO_NAME;
     return length + 1 + longest + 1 > PATH_BYTES ? JOB_WRITE_ERROR : JOB_DONE;
 }
+
+// Runs ExtractJob on a thread that nobody waits for. On Windows the C runtime starts it:
+// MinGW's POSIX thread layer under std::thread loses now and then a thread that is detached
+// while it starts (the job never ran and the busy flag stayed set), which the system's own
+// thread start never did.
+#ifdef _WIN32
+unsigned __stdcall run_worker(void*) {
+    ExtractJob();
+    return 0;
+}
+
+void start_worker() {
+    const uintptr_t thread = _beginthreadex(nullptr, 0, run_worker, nullptr, 0, nullptr);
+    if (thread)
+        CloseHandle(HANDLE(thread));
+    else
+        ExtractJob(); // no thread to be had: the job runs here rather than never
+}
+#else
+void start_worker() {
+    std::thread(ExtractJob).detach();
+}
+#endif
 
 void advance_progress() {
     ++progress_current;
@@ -130,7 +158,7 @@ void start_job(JobHost& job_host, JobOptions options) {
     busy_flag   = 1;
     std::memcpy(job_path, bulk_path, PATH_BYTES);
     job_path[PATH_BYTES - 1] = '\0';
-    std::thread(ExtractJob).detach();
+    start_worker();
 }
 
 void ExtractJob() {

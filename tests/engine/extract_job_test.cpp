@@ -294,6 +294,16 @@ TEST_F(JobTest, FolderTooLongForTheOutputPathEndsBeforeTheFirstSlot) {
     }
 }
 
+// Jobs started back to back each run: a worker lost at its start would leave the busy flag
+// set for good (seen with std::thread on Windows after a few hundred starts).
+TEST_F(JobTest, EveryJobStartedRunsToItsEnd) {
+    for (int i = 0; i < 2000; ++i) {
+        ScriptedHost fresh;
+        ASSERT_TRUE(run_job(join(folder, "missing.zp4"), fresh)) << "job " << i;
+        ASSERT_EQ(fresh.codes, Codes{JOB_READ_ERROR});
+    }
+}
+
 TEST_F(JobTest, StartJobTakesItsOwnCopyOfThePath) {
     std::atomic<bool> dropped{false};
     host.on_folder_prompt = [&] {
