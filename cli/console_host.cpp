@@ -2,6 +2,7 @@
 
 #include "extract_job.h"
 #include "job_status.h"
+#include "slot_writer.h"
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -26,8 +27,9 @@ bool read_answer_line(char* line, int size) {
 
 } // namespace
 
-void print_failure(const std::string& bank, int32_t code) {
-    std::fprintf(stderr, "unbank: %s: %s\n", bank.c_str(), job_status_text(uint32_t(code)));
+void print_failure(const std::string& bank, int32_t code, int error) {
+    std::fprintf(stderr, "unbank: %s: %s%s%s\n", bank.c_str(), job_status_text(uint32_t(code)),
+                 error ? ": " : "", error ? std::strerror(error) : "");
 }
 
 ConsoleHost::ConsoleHost(const Options& options_, BankTally& tally_)
@@ -52,8 +54,12 @@ void ConsoleHost::report(int32_t code) {
     finish(folder_failed ? int32_t(JOB_WRITE_ERROR) : code);
     if (slot_failed) ++tally.failed; // the slot in progress, never counted as processed
     if (code == JOB_CANCELLED || damage_reported) return;
-    // A failure inside a slot names the slot.
-    print_failure(slot_failed ? tally.bank + ": " + output_name : tally.bank, code);
+    // A failure inside a slot names the slot, and a write failure the system's reason.
+    if (slot_failed)
+        print_failure(tally.bank + ": " + output_name, code,
+                      code == JOB_WRITE_ERROR ? output_error_number() : 0);
+    else
+        print_failure(tally.bank, code);
 }
 
 void ConsoleHost::report_done() {

@@ -6,8 +6,8 @@
 #include <atomic>
 #include <string>
 
-// "unbank: BANK: Read error" and the like, on stderr.
-void print_failure(const std::string& bank, int32_t code);
+// "unbank: BANK: Read error" and the like, on stderr, followed by strerror(error) if not 0.
+void print_failure(const std::string& bank, int32_t code, int error = 0);
 
 // Runs the job for one bank; tally names the bank and its folder, and the host counts into it.
 class ConsoleHost : public JobHost {

@@ -3,6 +3,7 @@
 #include "batch_decoder.h"
 #include "extract_job.h"
 #include "job_status.h"
+#include "output_file.h"
 #include <climits>
 #include <cstring>
 
@@ -10,13 +11,12 @@ namespace {
 
 // A run of blocks is decoded at once and written as one piece; the reply state is still read
 // before every frame.
-constexpr size_t RUN_BLOCKS          = 256;
-constexpr size_t RUN_FRAMES          = RUN_BLOCKS * BLOCK_SAMPLES;
-constexpr size_t OUTPUT_BUFFER_BYTES = 1 << 18;
-constexpr size_t READ_WINDOW_BYTES   = 1 << 18;
+constexpr size_t RUN_BLOCKS        = 256;
+constexpr size_t RUN_FRAMES        = RUN_BLOCKS * BLOCK_SAMPLES;
+constexpr size_t READ_WINDOW_BYTES = 1 << 18;
 
-// One output stream at a time: the worker writes one slot after another.
-char output_buffer[OUTPUT_BUFFER_BYTES];
+// One output file at a time: the worker writes one slot after another.
+OutputFile output;
 int16_t left_samples[RUN_FRAMES];
 int16_t right_samples[RUN_FRAMES];
 uint8_t frame_bytes[RUN_FRAMES * 4];
@@ -68,8 +68,9 @@ void put_le32(uint8_t* out, uint32_t value) {
     put_le16(out + 2, value >> 16);
 }
 
-int32_t close_with(std::FILE* out, int32_t status) {
-    const bool closed = std::fclose(out) == 0;
+// A slot counts as written only when the close confirms that the system took every byte.
+int32_t close_with(int32_t status) {
+    const bool closed = output_close(output);
     return status == JOB_DONE && !closed ? JOB_WRITE_ERROR : status;
 }
 
@@ -105,12 +106,12 @@ size_t frames_before_abort(size_t n) {
 
 // Writes the first n frames of the decoded run, reading the reply state before each: an abort
 // leaves only the frames before it in the file.
-int32_t write_frames(std::FILE* out, size_t n, size_t blocks, bool stereo) {
+int32_t write_frames(size_t n, size_t blocks, bool stereo) {
     lay_out_frames(blocks, stereo);
     const size_t frame_size = stereo ? 4 : 2;
     const size_t allowed    = frames_before_abort(n);
     const size_t bytes      = allowed * frame_size;
-    const bool written      = std::fwrite(frame_bytes, 1, bytes, out) == bytes;
+    const bool written      = output_write(output, frame_bytes, bytes);
     if (allowed < n) return JOB_CANCELLED;
     return written ? JOB_DONE : JOB_WRITE_ERROR;
 }
@@ -175,20 +176,21 @@ int32_t write_slot(std::FILE* bulk, const SlotInfo& slot, const char* out_path, 
     const bool stereo  = is_stereo(slot);
     const int channels = stereo ? 2 : 1;
 
-    std::FILE* out = std::fopen(out_path, "wb");
-    opened         = out != nullptr;
-    if (!out) return JOB_WRITE_ERROR;
-    std::setvbuf(out, output_buffer, _IOFBF, sizeof output_buffer);
+    opened = output_create(output, out_path);
+    if (!opened) return JOB_WRITE_ERROR;
 
     uint8_t header[WAV_HEADER_BYTES];
     make_wav_header(slot.total_samples, channels, header);
-    if (std::fwrite(header, 1, sizeof header, out) != sizeof header)
-        return close_with(out, JOB_WRITE_ERROR);
+    if (!output_write(output, header, sizeof header)) return close_with(JOB_WRITE_ERROR);
 
     auto write_run = [&](size_t frames, size_t blocks) {
-        return write_frames(out, frames, blocks, stereo);
+        return write_frames(frames, blocks, stereo);
     };
-    return close_with(out, decode_slot(bulk, slot, write_run));
+    return close_with(decode_slot(bulk, slot, write_run));
+}
+
+int output_error_number() {
+    return output.error;
 }
 
 int32_t check_slot(std::FILE* bulk, const SlotInfo& slot, uint32_t& frames_read) {

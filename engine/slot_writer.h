@@ -16,6 +16,9 @@ void make_wav_header(int32_t total_samples, int channels, uint8_t header[WAV_HEA
 // file that cannot be opened for writing), the file on disk is still the user's own.
 int32_t write_slot(std::FILE* bulk, const SlotInfo& slot, const char* out_path, bool& opened);
 
+// Why the last write_slot that returned 2 failed, as an errno value for strerror.
+int output_error_number();
+
 // Reads and decodes the slot as write_slot would, writing nothing: 0 when it can be read
 // whole, 1 (bulk file read or seek) or 6 (aborted). frames_read counts the frames decoded
 // before the failure.

@@ -3,7 +3,9 @@
 #include "block_format.h"
 #include "bulk_file.h"
 #include "encoder.h"
+#include "output_file.h"
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -111,14 +113,14 @@ bool build_bank(const std::vector<BankSlot>& slots, std::vector<uint8_t>& image,
 }
 
 bool write_file(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) {
-        error = "cannot create " + path;
+    static OutputFile file; // its buffer is too large for the stack
+    if (!output_create(file, path.c_str())) {
+        error = "cannot create " + path + ": " + std::strerror(file.error);
         return false;
     }
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    if (std::fclose(file) == 0 && written) return true;
+    const bool written = output_write(file, bytes.data(), bytes.size());
+    if (output_close(file) && written) return true;
     std::remove(path.c_str());
-    error = "cannot write " + path;
+    error = "cannot write " + path + ": " + std::strerror(file.error);
     return false;
 }

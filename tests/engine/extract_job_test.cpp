@@ -3,8 +3,10 @@
 #include "bulk_file.h"
 #include "job_status.h"
 #include "scripted_host.h"
+#include "slot_writer.h"
 #include "test_banks.h"
 #include <atomic>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -234,6 +236,33 @@ TEST_F(JobTest, OutputThatCannotBeOpenedIsNotDeleted) {
     run({mono_slot(5, 10)});
     EXPECT_EQ(host.codes.back(), JOB_WRITE_ERROR);
     EXPECT_TRUE(std::filesystem::is_directory(out("05.wav")));
+}
+
+// A real disk of 2 MiB: the slot that meets its end ends the job with code 2 and its file is
+// removed, whether a flush inside the file fails or only the close's flush of a file smaller
+// than the buffer; the files before stay whole and none is made after it.
+TEST_F(JobTest, FullDiskEndsTheJobAtTheSlotThatMeetsIt) {
+    if (!is_small_disk(SMALL_DISK))
+        GTEST_SKIP() << SMALL_DISK << " is no 2 MiB disk (mounting one there needs root)";
+    const BankSlot first = mono_slot(0, 950000); // 464 of the disk's 512 pages of 4 KiB
+    struct Case {
+        const char* what;
+        std::vector<BankSlot> bank;
+    } cases[] = {
+        {"the last slot, held in the buffer to its close", {first, mono_slot(1, 113248)}},
+        {"a slot larger than the buffer", {first, mono_slot(1, 400000), mono_slot(2, 10)}},
+    };
+    for (const Case& c : cases) {
+        ScriptedHost fresh;
+        fresh.folder = join(SMALL_DISK, "job");
+        std::filesystem::remove_all(fresh.folder);
+        std::filesystem::create_directories(fresh.folder);
+        ASSERT_TRUE(run_job(write_bank(folder, "bank.zp4", c.bank), fresh));
+        EXPECT_EQ(fresh.codes, (Codes{JOB_WRITING, JOB_WRITE_ERROR})) << c.what;
+        EXPECT_EQ(output_error_number(), ENOSPC) << c.what;
+        EXPECT_EQ(names_in(fresh.folder), std::vector<std::string>{"00.wav"}) << c.what;
+        EXPECT_EQ(read_bytes(join(fresh.folder, "00.wav")), expected_wav(first)) << c.what;
+    }
 }
 
 TEST_F(JobTest, OneTrailingSeparatorIsDropped) {

@@ -222,4 +222,17 @@ TEST_F(UnbankProcessTest, ExitOrAbortWhileALargeSlotIsWrittenLeavesNoIncompleteF
     }
 }
 
+// The Desktop on a disk of 2 MiB: the last slot does not fit, so the box says "Write error",
+// its file is removed, the first stays whole, and the program ends as after any box.
+TEST_F(UnbankProcessTest, FullDesktopShowsWriteErrorAndKeepsOnlyWholeFiles) {
+    if (!is_small_disk(output(""))) GTEST_SKIP() << "the Desktop is no 2 MiB disk (needs root)";
+    const BankSlot first = mono_slot(0, 950000); // 464 of the disk's 512 pages of 4 KiB
+    Program program(write_bank(folder_, "large.zp4", {first, mono_slot(1, 113248)}));
+    ASSERT_NE(program.answer("Browse for Folder", IDOK), NO_DIALOG);
+    EXPECT_EQ(program.answer("UNBANK", IDOK), "Write error");
+    EXPECT_EQ(program.exit_code(), 0u);
+    EXPECT_EQ(names_in(output("")), std::vector<std::string>{"00.wav"});
+    EXPECT_TRUE(read_bytes(output("00.wav")) == expected_wav(first));
+}
+
 } // namespace

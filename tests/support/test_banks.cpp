@@ -4,6 +4,7 @@
 #include "codec_state.h"
 #include "decoder.h"
 #include "slot_writer.h"
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -69,6 +70,20 @@ void write_bytes(const std::string& path, const std::vector<uint8_t>& bytes) {
 
 bool exists(const std::string& path) {
     return fs::exists(path);
+}
+
+std::vector<std::string> names_in(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+bool is_small_disk(const std::string& folder) {
+    std::error_code error;
+    // A name inside it: on Windows the library asks about the folder that holds the last name.
+    return fs::space(join(folder, "."), error).capacity == 2 << 20;
 }
 
 namespace {

@@ -24,6 +24,10 @@ std::string write_bank(const std::string& folder, const std::string& name,
 std::vector<uint8_t> read_bytes(const std::string& path);
 void write_bytes(const std::string& path, const std::vector<uint8_t>& bytes);
 bool exists(const std::string& path);
+// The names of what folder holds, sorted.
+std::vector<std::string> names_in(const std::string& folder);
+// True when folder is the top of a disk of 2 MiB, as tests/support/small_disk.sh mounts one.
+bool is_small_disk(const std::string& folder);
 
 // The WAV file the extractor must write for a slot: header and the decoded blocks.
 std::vector<uint8_t> expected_wav(const BankSlot& slot);

@@ -3,6 +3,7 @@
 #include "test_banks.h"
 
 #include <cmath>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace {
@@ -73,6 +74,7 @@ TEST_F(MkbankTest, RefusesFilesTheBankCannotHold) {
     write_wav("stereo.wav", 2, {1, 2, 3, 4});
     write_wav("mono.wav", 1, {1, 2});
     write_wav("cd.wav", 1, {1, 2}, 44100);
+    std::filesystem::create_symlink("/dev/full", join(folder, "full.zp4")); // a full disk
     struct Case {
         Args args;
         int status;
@@ -87,12 +89,13 @@ TEST_F(MkbankTest, RefusesFilesTheBankCannotHold) {
         {{"b.zp4", "--mono", "x=mono.wav"}, 1, "expected N=IN.wav"},
         {{"b.zp4", "--loud", "0=mono.wav"}, 64, "unexpected '--loud'"},
         {{"b.zp4"}, 64, "missing arguments"},
+        {{"full.zp4", "--demo"}, 1, "cannot write full.zp4: No space left on device"},
     };
     for (const Case& c : cases) {
         const ProgramRun run = mkbank(c.args);
         EXPECT_EQ(run.status, c.status) << run.err;
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
-        EXPECT_FALSE(exists(join(folder, "b.zp4")));
+        EXPECT_FALSE(exists(join(folder, c.args[0]))) << c.args[0];
     }
 }
 
