@@ -1,6 +1,5 @@
 #include "bank_table.h"
 
-#include "block_format.h"
 #include "bulk_file.h"
 #include "job_status.h"
 
@@ -16,14 +15,8 @@ int32_t open_bank(const std::string& path, OpenBank& bank) {
     return load_bulk_file(bank.stream, bank.table, bank.count);
 }
 
-uint32_t slot_frames(const SlotInfo& slot) {
-    return uint32_t(is_stereo(slot) ? slot.total_samples / 2 : slot.total_samples);
-}
-
 const char* slot_damage(const SlotInfo& slot, int64_t file_size) {
-    const int64_t frames = slot_frames(slot);
-    // Even a slot of no samples has its one block read.
-    const int64_t blocks = frames == 0 ? 1 : (frames + BLOCK_SAMPLES - 1) / BLOCK_SAMPLES;
+    const int64_t blocks = int64_t(channel_blocks(slot_frames(slot)));
     const int64_t left   = slot.data_offset;
     const int64_t right  = is_stereo(slot) ? left + slot.right_distance : left;
     if (left < 0 || right < 0) return "negative data offset";

@@ -21,9 +21,6 @@ struct OpenBank {
 // (1 cannot be read, 3 not a bank, 5 no used slot).
 int32_t open_bank(const std::string& path, OpenBank& bank);
 
-// Frames per channel as the writer counts them: a negative total is a huge unsigned count.
-uint32_t slot_frames(const SlotInfo& slot);
-
 // Why the writer cannot read the slot whole, judged from the directory and the file's size
 // alone: "negative data offset", "data outside the file", or nullptr when it lies inside.
 const char* slot_damage(const SlotInfo& slot, int64_t file_size);

@@ -25,9 +25,6 @@ char output_folder[PATH_BYTES];
 char output_path[PATH_BYTES];
 SlotInfo slot_table[MAX_SLOTS];
 
-constexpr int LONGEST_MONO_NAME   = 6; // "00.wav"
-constexpr int LONGEST_STEREO_NAME = 7; // "00s.wav"
-
 bool file_exists(const char* path) {
     std::FILE* file = std::fopen(path, "rb");
     if (file) std::fclose(file);
@@ -43,9 +40,10 @@ int32_t take_output_folder(int count) {
     // A drive or file-system root comes with its separator: drop it, the name adds one.
     if (length > 0 && output_folder[length - 1] == PATH_SEPARATOR) output_folder[--length] = '\0';
 
-    const bool any_stereo = is_stereo(slot_table[count - 1]);
-    const size_t longest  = any_stereo ? LONGEST_STEREO_NAME : LONGEST_MONO_NAME;
-    return length + 1 + longest + 1 > PATH_BYTES ? JOB_WRITE_ERROR : JOB_DONE;
+    // The names of a kind have one length, and the last slot is stereo if any slot is.
+    char longest[OUTPUT_NAME_BYTES];
+    format_output_name(slot_table[count - 1], longest);
+    return length + 1 + std::strlen(longest) + 1 > PATH_BYTES ? JOB_WRITE_ERROR : JOB_DONE;
 }
 
 void advance_progress() {
@@ -116,12 +114,6 @@ void run_job(std::FILE* bulk) {
 }
 
 } // namespace
-
-void format_output_name(const SlotInfo& slot, char name[OUTPUT_NAME_BYTES]) {
-    // Slot numbers have two digits; the remainder only tells the compiler so.
-    const unsigned number = (is_stereo(slot) ? slot.id - FIRST_STEREO_ID : slot.id) % 100;
-    std::snprintf(name, OUTPUT_NAME_BYTES, is_stereo(slot) ? "%02us.wav" : "%02u.wav", number);
-}
 
 void start_job(JobHost& job_host, JobOptions options) {
     host        = &job_host;

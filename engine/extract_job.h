@@ -11,8 +11,6 @@ constexpr char PATH_SEPARATOR = '\\';
 constexpr char PATH_SEPARATOR = '/';
 #endif
 
-constexpr int OUTPUT_NAME_BYTES = 8; // "00s.wav" and its terminator
-
 // Written by the user interface thread only; start_job copies it for the job.
 extern char bulk_path[PATH_BYTES];
 // The current output file's name without its folder, written by the worker.
@@ -22,9 +20,6 @@ extern std::atomic<int32_t> busy_flag;        // 1 from start_job until the work
 extern std::atomic<int32_t> reply_state;      // see Reply
 extern std::atomic<int32_t> progress_current; // 100 and 100 before the first job
 extern std::atomic<int32_t> progress_total;
-
-// "%02d.wav" for mono slot n, "%02ds.wav" for stereo slot n.
-void format_output_name(const SlotInfo& slot, char name[OUTPUT_NAME_BYTES]);
 
 // What a job does with a slot whose data cannot be read whole. By default it ends there, as
 // the window's jobs do; keep_going reports the slot, deletes its file, goes on with the next

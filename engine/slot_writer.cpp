@@ -123,13 +123,10 @@ template <class Take> int32_t decode_slot(std::FILE* bulk, const SlotInfo& slot,
     const bool stereo = is_stereo(slot);
     forget(left_window);
     forget(right_window);
-    // A negative total (end address below start) counts as a huge length: the file runs out.
-    uint64_t frames_left = uint32_t(stereo ? slot.total_samples / 2 : slot.total_samples);
+    uint64_t frames_left = slot_frames(slot);
     int64_t position     = slot.data_offset;
     do {
-        // Even a slot of no frames has its one block read.
-        const uint64_t blocks_left =
-            frames_left == 0 ? 1 : (frames_left + BLOCK_SAMPLES - 1) / BLOCK_SAMPLES;
+        const uint64_t blocks_left = channel_blocks(frames_left);
         const size_t wanted        = blocks_left < RUN_BLOCKS ? size_t(blocks_left) : RUN_BLOCKS;
         const uint8_t* left_blocks = nullptr;
         size_t blocks = read_blocks(bulk, left_window, position, wanted, blocks_left, left_blocks);

@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <cstdio>
 
-constexpr int32_t SAMPLE_RATE  = 32000;
 constexpr int WAV_HEADER_BYTES = 44;
 
 // Builds the 44-byte RIFF/WAVE header for a slot of the given size.

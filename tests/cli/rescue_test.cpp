@@ -39,7 +39,8 @@ class RescueTest : public ::testing::Test {
         if (damage.truncated)
             image.resize(image.size() - 100 * 32); // half of slot 1
         else
-            image[MONO_DIRECTORY_OFFSET + 1 * MONO_RECORD_BYTES + 6] = 0x05; // below 0x60000
+            image[MONO_DIRECTORY_OFFSET + 1 * MONO_RECORD_BYTES + DATA_START_AT] =
+                0x05; // below 0x60000
         write_bytes(join(folder, name), image);
     }
 

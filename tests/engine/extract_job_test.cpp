@@ -199,7 +199,7 @@ TEST_F(JobTest, KeepGoingWritesEveryIntactSlotAndEndsWithAReadError) {
     std::string error;
     ASSERT_TRUE(build_bank(slots, image, error));
     image.resize(image.size() - 100 * 32);
-    const size_t slot_3_data_start = MONO_DIRECTORY_OFFSET + 3 * MONO_RECORD_BYTES + 6;
+    const size_t slot_3_data_start = MONO_DIRECTORY_OFFSET + 3 * MONO_RECORD_BYTES + DATA_START_AT;
     image[slot_3_data_start]       = 0x05; // address 0x05xxxx: a negative file offset
     const std::string path         = join(folder, "damaged.zp4");
     write_bytes(path, image);
