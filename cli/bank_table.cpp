@@ -1,18 +1,23 @@
 #include "bank_table.h"
 
 #include "bulk_file.h"
-#include "job_status.h"
+#include <cerrno>
 
 OpenBank::~OpenBank() {
     if (stream) std::fclose(stream);
 }
 
-int32_t open_bank(const std::string& path, OpenBank& bank) {
+JobStatus open_bank(const std::string& path, OpenBank& bank) {
     bank.stream = std::fopen(path.c_str(), "rb");
-    if (!bank.stream || std::fseek(bank.stream, 0, SEEK_END) != 0) return JOB_READ_ERROR;
+    if (!bank.stream || std::fseek(bank.stream, 0, SEEK_END) != 0) {
+        bank.error_number = errno;
+        return JOB_READ_ERROR;
+    }
     bank.size = std::ftell(bank.stream);
     std::rewind(bank.stream);
-    return load_bulk_file(bank.stream, bank.table, bank.count);
+    const JobStatus status = load_bulk_file(bank.stream, bank.table, bank.count);
+    if (status == JOB_READ_ERROR) bank.error_number = errno;
+    return status;
 }
 
 const char* slot_damage(const SlotInfo& slot, int64_t file_size) {

@@ -1,11 +1,11 @@
 #include "slot_list.h"
 
 #include "bank_table.h"
-#include "job_status.h"
 
-int list_slots(const std::string& bank, std::FILE* out) {
+JobStatus list_slots(const std::string& bank, std::FILE* out, int& error_number) {
     OpenBank open;
-    const int32_t status = open_bank(bank, open);
+    const JobStatus status = open_bank(bank, open);
+    error_number           = open.error_number;
     if (status != JOB_DONE) return status;
 
     for (int i = 0; i < open.count; ++i) {

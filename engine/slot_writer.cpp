@@ -1,8 +1,7 @@
 #include "slot_writer.h"
 
 #include "batch_decoder.h"
-#include "extract_job.h"
-#include "job_status.h"
+#include <cerrno>
 #include <climits>
 #include <cstring>
 
@@ -32,6 +31,8 @@ struct ReadWindow {
 ReadWindow left_window;
 ReadWindow right_window;
 
+int error_number; // why the current slot failed; 0 where the system gave no reason
+
 // Points blocks at up to wanted whole blocks from file offset position and returns how many
 // the file holds there: fewer than wanted only where the file ends or fails. A window that runs
 // out is refilled with no more than the ahead blocks the slot still needs from there, so the
@@ -42,11 +43,15 @@ size_t read_blocks(std::FILE* bulk, ReadWindow& window, int64_t position, size_t
     const int64_t end = window.start + int64_t(window.length);
     if (position < window.start || position + int64_t(wanted * BLOCK_BYTES) > end) {
         window.length = 0;
-        if (std::fseek(bulk, long(position), SEEK_SET) != 0) return 0;
+        if (std::fseek(bulk, long(position), SEEK_SET) != 0) {
+            error_number = errno;
+            return 0;
+        }
         const uint64_t needed = ahead * BLOCK_BYTES;
         const size_t length   = needed < READ_WINDOW_BYTES ? size_t(needed) : READ_WINDOW_BYTES;
         window.start          = position;
         window.length         = std::fread(window.data, 1, length, bulk);
+        if (window.length < length && std::ferror(bulk)) error_number = errno;
     }
     blocks                 = window.data + (position - window.start);
     const size_t available = size_t(window.start + int64_t(window.length) - position) / BLOCK_BYTES;
@@ -68,9 +73,10 @@ void put_le32(uint8_t* out, uint32_t value) {
     put_le16(out + 2, value >> 16);
 }
 
-int32_t close_with(std::FILE* out, int32_t status) {
-    const bool closed = std::fclose(out) == 0;
-    return status == JOB_DONE && !closed ? JOB_WRITE_ERROR : status;
+JobStatus close_with(std::FILE* out, JobStatus status) {
+    if (std::fclose(out) == 0 || status != JOB_DONE) return status;
+    error_number = errno;
+    return JOB_WRITE_ERROR;
 }
 
 // Lays out the frames of whole decoded blocks as little-endian bytes. Whole blocks, 32 frames
@@ -95,22 +101,24 @@ void lay_out_frames(size_t blocks, bool stereo) {
 
 // How many of n frames may be written: the reply state is read before each frame, and the
 // first read that finds the abort value stops there. Unrolled, the reads cost next to nothing.
-size_t frames_before_abort(size_t n) {
+size_t frames_before_abort(size_t n, const std::atomic<int32_t>& reply) {
     size_t k = 0;
 #pragma GCC unroll 8
     for (; k < n; ++k)
-        if (reply_state.load(std::memory_order_relaxed) == REPLY_ABORT) break;
+        if (reply.load(std::memory_order_relaxed) == REPLY_ABORT) break;
     return k;
 }
 
 // Writes the first n frames of the decoded run, reading the reply state before each: an abort
 // leaves only the frames before it in the file.
-int32_t write_frames(std::FILE* out, size_t n, size_t blocks, bool stereo) {
+JobStatus write_frames(std::FILE* out, size_t n, size_t blocks, bool stereo,
+                       const std::atomic<int32_t>& reply) {
     lay_out_frames(blocks, stereo);
     const size_t frame_size = stereo ? 4 : 2;
-    const size_t allowed    = frames_before_abort(n);
+    const size_t allowed    = frames_before_abort(n, reply);
     const size_t bytes      = allowed * frame_size;
     const bool written      = std::fwrite(frame_bytes, 1, bytes, out) == bytes;
+    if (!written) error_number = errno;
     if (allowed < n) return JOB_CANCELLED;
     return written ? JOB_DONE : JOB_WRITE_ERROR;
 }
@@ -119,8 +127,9 @@ int32_t write_frames(std::FILE* out, size_t n, size_t blocks, bool stereo) {
 // take(frames, blocks): the frames due from it, and how many whole blocks it holds. Stops at
 // the first code other than 0, from take or from the bulk file (1), which comes after the
 // frames of every block read whole.
-template <class Take> int32_t decode_slot(std::FILE* bulk, const SlotInfo& slot, Take take) {
+template <class Take> JobStatus decode_slot(std::FILE* bulk, const SlotInfo& slot, Take take) {
     const bool stereo = is_stereo(slot);
+    error_number      = 0;
     forget(left_window);
     forget(right_window);
     uint64_t frames_left = slot_frames(slot);
@@ -140,9 +149,9 @@ template <class Take> int32_t decode_slot(std::FILE* bulk, const SlotInfo& slot,
         }
         position += int64_t(blocks * BLOCK_BYTES);
 
-        const uint64_t whole = uint64_t(blocks) * BLOCK_SAMPLES;
-        const size_t n       = size_t(frames_left < whole ? frames_left : whole);
-        const int32_t status = take(n, blocks);
+        const uint64_t whole   = uint64_t(blocks) * BLOCK_SAMPLES;
+        const size_t n         = size_t(frames_left < whole ? frames_left : whole);
+        const JobStatus status = take(n, blocks);
         if (status != JOB_DONE) return status;
         if (blocks < wanted) return JOB_READ_ERROR;
         frames_left -= n;
@@ -168,32 +177,43 @@ void make_wav_header(int32_t total_samples, int channels, uint8_t header[WAV_HEA
     put_le32(header + 40, data_bytes);
 }
 
-int32_t write_slot(std::FILE* bulk, const SlotInfo& slot, const char* out_path, bool& opened) {
+JobStatus write_slot(std::FILE* bulk, const SlotInfo& slot, const char* out_path,
+                     const std::atomic<int32_t>& reply, bool& opened) {
     const bool stereo  = is_stereo(slot);
     const int channels = stereo ? 2 : 1;
 
     std::FILE* out = std::fopen(out_path, "wb");
     opened         = out != nullptr;
-    if (!out) return JOB_WRITE_ERROR;
+    if (!out) {
+        error_number = errno;
+        return JOB_WRITE_ERROR;
+    }
     std::setvbuf(out, output_buffer, _IOFBF, sizeof output_buffer);
 
     uint8_t header[WAV_HEADER_BYTES];
     make_wav_header(slot.total_samples, channels, header);
-    if (std::fwrite(header, 1, sizeof header, out) != sizeof header)
+    if (std::fwrite(header, 1, sizeof header, out) != sizeof header) {
+        error_number = errno;
         return close_with(out, JOB_WRITE_ERROR);
+    }
 
     auto write_run = [&](size_t frames, size_t blocks) {
-        return write_frames(out, frames, blocks, stereo);
+        return write_frames(out, frames, blocks, stereo, reply);
     };
     return close_with(out, decode_slot(bulk, slot, write_run));
 }
 
-int32_t check_slot(std::FILE* bulk, const SlotInfo& slot, uint32_t& frames_read) {
+JobStatus check_slot(std::FILE* bulk, const SlotInfo& slot, const std::atomic<int32_t>& reply,
+                     uint32_t& frames_read) {
     frames_read    = 0;
-    auto count_run = [&](size_t frames, size_t) -> int32_t {
-        if (reply_state.load(std::memory_order_relaxed) == REPLY_ABORT) return JOB_CANCELLED;
+    auto count_run = [&](size_t frames, size_t) {
+        if (reply.load(std::memory_order_relaxed) == REPLY_ABORT) return JOB_CANCELLED;
         frames_read += uint32_t(frames);
         return JOB_DONE;
     };
     return decode_slot(bulk, slot, count_run);
+}
+
+int slot_error_number() {
+    return error_number;
 }

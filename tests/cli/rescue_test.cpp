@@ -154,7 +154,7 @@ TEST_F(RescueTest, ExitStatusIsTheFirstFailedBanksCode) {
          "unbank: empty.zp4: ZP-4 file has no contents\nunbank: cut.zp4: 01.wav: Read error\n"},
         {{"-q", "-t", "missing.zp4", "cut.zp4"},
          1,
-         "unbank: missing.zp4: Read error\n"
+         "unbank: missing.zp4: Read error: No such file or directory\n"
          "unbank: cut.zp4: 01.wav cannot be read whole: 3200 of 6400 frames readable\n"},
     };
     for (const Case& c : cases) {
