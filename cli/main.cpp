@@ -40,6 +40,7 @@ std::string failure_place(const JobResult& result, const std::string& folder) {
 JobStatus extract(const Options& options, BankTally& tally) {
     if (tally.bank.size() >= sizeof bulk_path) {
         print_failure(tally.bank, "", JOB_READ_ERROR, ENAMETOOLONG);
+        tally.folder.clear(); // nothing begun
         return JOB_READ_ERROR;
     }
     std::snprintf(bulk_path, sizeof bulk_path, "%s", tally.bank.c_str());
