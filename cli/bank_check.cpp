@@ -2,18 +2,18 @@
 
 #include "bank_table.h"
 #include "extract_job.h"
-#include "job_status.h"
 #include "slot_writer.h"
 
-int32_t check_bank(BankTally& tally) {
+JobStatus check_bank(BankTally& tally) {
     OpenBank open;
-    const int32_t status = open_bank(tally.bank, open);
+    const JobStatus status = open_bank(tally.bank, open);
+    tally.error_number     = open.error_number;
     if (status != JOB_DONE) return status;
     tally.slots = open.count;
     for (int i = 0; i < open.count; ++i) {
-        const SlotInfo& slot = open.table[i];
-        uint32_t frames_read = 0;
-        const int32_t result = check_slot(open.stream, slot, frames_read);
+        const SlotInfo& slot   = open.table[i];
+        uint32_t frames_read   = 0;
+        const JobStatus result = check_slot(open.stream, slot, reply_state, frames_read);
         if (result == JOB_CANCELLED) return result;
         if (result == JOB_DONE) {
             ++tally.done;

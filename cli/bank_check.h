@@ -4,5 +4,5 @@
 
 // Reports each slot that cannot be read whole on stderr, with the frames that could be read,
 // and fills tally. Returns the code extraction would give: 0, 1 when a slot cannot be read
-// whole, 3 or 5 for the bank itself, 6 on Ctrl+C.
-int32_t check_bank(BankTally& tally);
+// whole, 1, 3 or 5 for the bank itself, 6 on Ctrl+C.
+JobStatus check_bank(BankTally& tally);

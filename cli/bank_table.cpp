@@ -1,29 +1,27 @@
 #include "bank_table.h"
 
-#include "block_format.h"
 #include "bulk_file.h"
-#include "job_status.h"
+#include <cerrno>
 
 OpenBank::~OpenBank() {
     if (stream) std::fclose(stream);
 }
 
-int32_t open_bank(const std::string& path, OpenBank& bank) {
+JobStatus open_bank(const std::string& path, OpenBank& bank) {
     bank.stream = std::fopen(path.c_str(), "rb");
-    if (!bank.stream || std::fseek(bank.stream, 0, SEEK_END) != 0) return JOB_READ_ERROR;
+    if (!bank.stream || std::fseek(bank.stream, 0, SEEK_END) != 0) {
+        bank.error_number = errno;
+        return JOB_READ_ERROR;
+    }
     bank.size = std::ftell(bank.stream);
     std::rewind(bank.stream);
-    return load_bulk_file(bank.stream, bank.table, bank.count);
-}
-
-uint32_t slot_frames(const SlotInfo& slot) {
-    return uint32_t(is_stereo(slot) ? slot.total_samples / 2 : slot.total_samples);
+    const JobStatus status = load_bulk_file(bank.stream, bank.table, bank.count);
+    if (status == JOB_READ_ERROR) bank.error_number = errno;
+    return status;
 }
 
 const char* slot_damage(const SlotInfo& slot, int64_t file_size) {
-    const int64_t frames = slot_frames(slot);
-    // Even a slot of no samples has its one block read.
-    const int64_t blocks = frames == 0 ? 1 : (frames + BLOCK_SAMPLES - 1) / BLOCK_SAMPLES;
+    const int64_t blocks = int64_t(channel_blocks(slot_frames(slot)));
     const int64_t left   = slot.data_offset;
     const int64_t right  = is_stereo(slot) ? left + slot.right_distance : left;
     if (left < 0 || right < 0) return "negative data offset";

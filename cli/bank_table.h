@@ -1,5 +1,6 @@
 // A bank opened for reading, with its slot table: what --list and --test work on.
 #pragma once
+#include "job_status.h"
 #include "slot_info.h"
 #include <cstdint>
 #include <cstdio>
@@ -8,8 +9,9 @@
 struct OpenBank {
     std::FILE* stream = nullptr;
     SlotInfo table[MAX_SLOTS];
-    int count    = 0;
-    int64_t size = 0; // bytes in the file
+    int count        = 0;
+    int64_t size     = 0; // bytes in the file
+    int error_number = 0; // the system's reason when it cannot be read
 
     OpenBank()                           = default;
     OpenBank(const OpenBank&)            = delete;
@@ -19,10 +21,7 @@ struct OpenBank {
 
 // Opens the file, tests its headers and reads its directory: 0, or the job status code
 // (1 cannot be read, 3 not a bank, 5 no used slot).
-int32_t open_bank(const std::string& path, OpenBank& bank);
-
-// Frames per channel as the writer counts them: a negative total is a huge unsigned count.
-uint32_t slot_frames(const SlotInfo& slot);
+JobStatus open_bank(const std::string& path, OpenBank& bank);
 
 // Why the writer cannot read the slot whole, judged from the directory and the file's size
 // alone: "negative data offset", "data outside the file", or nullptr when it lies inside.

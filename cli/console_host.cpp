@@ -1,8 +1,6 @@
 #include "console_host.h"
 
 #include "extract_job.h"
-#include "job_status.h"
-#include "slot_writer.h"
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -27,74 +25,56 @@ bool read_answer_line(char* line, int size) {
 
 } // namespace
 
-void print_failure(const std::string& bank, int32_t code, int error) {
-    std::fprintf(stderr, "unbank: %s: %s%s%s\n", bank.c_str(), job_status_text(uint32_t(code)),
-                 error ? ": " : "", error ? std::strerror(error) : "");
+void print_failure(const std::string& bank, const std::string& where, JobStatus code,
+                   int error_number) {
+    std::fprintf(stderr, "unbank: %s: %s%s%s%s%s\n", bank.c_str(), where.c_str(),
+                 where.empty() ? "" : ": ", job_status_text(uint32_t(code)),
+                 error_number ? ": " : "", error_number ? std::strerror(error_number) : "");
 }
 
-ConsoleHost::ConsoleHost(const Options& options_, BankTally& tally_)
-    : options(options_), tally(tally_), show_progress(!options_.quiet && isatty(STDERR_FILENO)) {}
+ConsoleHost::ConsoleHost(const Options& options_, const std::string& bank_,
+                         const std::string& folder_)
+    : options(options_), bank(bank_), folder(folder_),
+      show_progress(!options_.quiet && isatty(STDERR_FILENO)) {}
 
-void ConsoleHost::report(int32_t code) {
+void ConsoleHost::report(JobStatus code) {
     if (code == JOB_QUESTION) {
-        reply_state          = answer_question();
-        const int32_t answer = reply_state.load();
-        if (answer != REPLY_WRITE && answer != REPLY_YES_TO_ALL && answer != REPLY_ABORT)
-            ++tally.skipped;
+        reply_state = answer_question();
         return;
     }
-    if (code == JOB_WRITING) {
-        writing = true;
-        return;
-    }
-    // A keep-going job ends with a read error when slots were damaged; they are reported.
-    const bool damage_reported = code == JOB_READ_ERROR && tally.failed > 0;
-    const bool slot_failed =
-        writing && !damage_reported && (code == JOB_READ_ERROR || code == JOB_WRITE_ERROR);
-    finish(folder_failed ? int32_t(JOB_WRITE_ERROR) : code);
-    if (slot_failed) ++tally.failed; // the slot in progress, never counted as processed
-    if (code == JOB_CANCELLED || damage_reported) return;
-    // A failure inside a slot names the slot, and a write failure the system's reason.
-    if (slot_failed)
-        print_failure(tally.bank + ": " + output_name, code,
-                      code == JOB_WRITE_ERROR ? output_error_number() : 0);
-    else
-        print_failure(tally.bank, code);
+    writing = code == JOB_WRITING;
+    if (!writing) clear_progress(); // the job's final code
 }
 
 void ConsoleHost::report_done() {
-    finish(JOB_DONE);
+    writing = false;
+    clear_progress();
 }
 
 void ConsoleHost::report_damaged_slot() {
     clear_progress();
-    ++tally.failed;
-    std::fprintf(stderr, "unbank: %s: %s cannot be read whole; its file is removed\n",
-                 tally.bank.c_str(), output_name);
+    std::fprintf(stderr, "unbank: %s: %s cannot be read whole; its file is removed\n", bank.c_str(),
+                 output_name);
 }
 
 void ConsoleHost::request_repaint() {
     // After each slot: how many are done, and the last one's file.
     const int32_t done = progress_current.load() - 1, total = progress_total.load() - 1;
-    if (writing) processed = done;
-    if (!show_progress || done < 1) return;
+    if (!writing || !show_progress || done < 1) return;
     std::fprintf(stderr, "\r\033[K[%d/%d] %s", done, total, output_name);
     std::fflush(stderr);
     progress_shown = true;
 }
 
-bool ConsoleHost::choose_folder(char chosen[PATH_BYTES]) {
-    const std::string& folder = tally.folder;
+JobStatus ConsoleHost::choose_folder(char chosen[PATH_BYTES]) {
     std::error_code error;
     std::filesystem::create_directories(folder, error);
-    if (error || folder.size() >= size_t(PATH_BYTES)) {
-        std::fprintf(stderr, "unbank: cannot use folder %s: %s\n", folder.c_str(),
-                     error ? error.message().c_str() : "path too long");
-        folder_failed = true;
-        return false;
+    if (error) {
+        errno = error.value();
+        return JOB_WRITE_ERROR;
     }
     std::snprintf(chosen, PATH_BYTES, "%s", folder.c_str());
-    return true;
+    return JOB_DONE;
 }
 
 int32_t ConsoleHost::answer_question() {
@@ -127,18 +107,6 @@ int32_t ConsoleHost::ask_terminal() {
         case 'c': return REPLY_ABORT;
         }
     }
-}
-
-// The job's last word: the tally takes the slots the job got through.
-void ConsoleHost::finish(int32_t code) {
-    clear_progress();
-    show_progress = false;
-    if (writing) {
-        tally.slots = progress_total.load() - 1;
-        tally.done  = processed - tally.skipped - tally.failed; // damaged slots are processed
-    }
-    writing    = false;
-    final_code = code;
 }
 
 void ConsoleHost::clear_progress() {

@@ -2,15 +2,13 @@
 #include "bank_check.h"
 #include "console_host.h"
 #include "extract_job.h"
-#include "job_status.h"
 #include "options.h"
 #include "run_summary.h"
 #include "slot_list.h"
 
-#include <chrono>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
-#include <thread>
 
 namespace {
 
@@ -32,32 +30,55 @@ void handle_signals() {
     std::signal(SIGXFSZ, SIG_IGN);
 }
 
-int32_t extract(const Options& options, BankTally& tally) {
+// Where the job failed: the slot being written, else (a write error before any slot) the
+// folder; "" when the bank itself failed.
+std::string failure_place(const JobResult& result, const std::string& folder) {
+    if (result.failed_slot[0] != '\0') return result.failed_slot;
+    return result.status == JOB_WRITE_ERROR ? "folder " + folder : "";
+}
+
+JobStatus extract(const Options& options, BankTally& tally) {
     if (tally.bank.size() >= sizeof bulk_path) {
-        std::fprintf(stderr, "unbank: %s: path too long\n", tally.bank.c_str());
+        print_failure(tally.bank, "", JOB_READ_ERROR, ENAMETOOLONG);
+        tally.folder.clear(); // nothing begun
         return JOB_READ_ERROR;
     }
     std::snprintf(bulk_path, sizeof bulk_path, "%s", tally.bank.c_str());
-    ConsoleHost host(options, tally);
+    ConsoleHost host(options, tally.bank, tally.folder);
     start_job(host, JobOptions{options.keep_going});
-    while (busy_flag.load())
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    if (host.exit_code() != JOB_DONE && tally.slots == 0) tally.folder.clear(); // nothing begun
-    return host.exit_code();
+    wait_for_job_end();
+
+    const JobResult& result = job_result;
+    tally.slots             = result.slots;
+    tally.done              = result.written;
+    tally.skipped           = result.skipped;
+    tally.failed            = result.failed;
+    // A read error that no slot's failure ended is a keep-going job's: it named its damaged
+    // slots one by one.
+    const bool damage_named =
+        result.status == JOB_READ_ERROR && result.failed_slot[0] == '\0' && result.failed > 0;
+    if (result.status != JOB_CANCELLED && result.status != JOB_DONE && !damage_named)
+        print_failure(tally.bank, failure_place(result, tally.folder), result.status,
+                      result.error_number);
+    if (result.slots == 0) tally.folder.clear(); // nothing begun
+    return result.status;
 }
 
 // The rows of one bank; with several banks each table is headed by its bank.
-int32_t list(const Options& options, const BankTally& tally) {
+JobStatus list(const Options& options, const BankTally& tally) {
     if (options.banks.size() > 1) std::printf("%s:\n", tally.bank.c_str());
-    const int32_t status = list_slots(tally.bank, stdout);
+    int error_number       = 0;
+    const JobStatus status = list_slots(tally.bank, stdout, error_number);
     std::fflush(stdout); // a failure on stderr comes after the rows before it
-    if (status != JOB_DONE) print_failure(tally.bank, status);
+    if (status != JOB_DONE) print_failure(tally.bank, "", status, error_number);
     return status;
 }
 
-int32_t test(BankTally& tally) {
-    const int32_t status = check_bank(tally);
-    if (status != JOB_DONE && tally.slots == 0) print_failure(tally.bank, status);
+// Damaged slots are named as they are found; a bank that cannot be checked at all is named here.
+JobStatus test(BankTally& tally) {
+    const JobStatus status = check_bank(tally);
+    if (status != JOB_DONE && tally.slots == 0)
+        print_failure(tally.bank, "", status, tally.error_number);
     return status;
 }
 
@@ -70,7 +91,7 @@ int main(int argc, char** argv) {
     handle_signals();
 
     std::vector<BankTally> tallies;
-    int exit_status = JOB_DONE;
+    JobStatus exit_status = JOB_DONE;
     for (const std::string& bank : options.banks) {
         if (interrupted) break;
         BankTally tally;

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <getopt.h>
 #include <set>
 #include <strings.h>
 
@@ -23,13 +24,40 @@ const char usage_text[] =
     "  -h, --help          this text\n"
     "      --version       the version\n";
 
+constexpr int VERSION = 256; // --version has no short form
+
+// The leading ':' has a missing folder reported as ':' rather than '?'.
+const char short_options[] = ":o:ynktlqh";
+
+// clang-format off
+const option long_options[] = {
+    {"output",     required_argument, nullptr, 'o'},
+    {"yes",        no_argument,       nullptr, 'y'},
+    {"no-clobber", no_argument,       nullptr, 'n'},
+    {"keep-going", no_argument,       nullptr, 'k'},
+    {"test",       no_argument,       nullptr, 't'},
+    {"list",       no_argument,       nullptr, 'l'},
+    {"quiet",      no_argument,       nullptr, 'q'},
+    {"help",       no_argument,       nullptr, 'h'},
+    {"version",    no_argument,       nullptr, VERSION},
+    {nullptr,      0,                 nullptr, 0},
+};
+// clang-format on
+
 int usage_error(const std::string& message) {
-    std::fprintf(stderr, "unbank: %s\n%s", message.c_str(), usage_text);
+    std::fprintf(stderr, "unbank: %s\nTry 'unbank --help' for more information.\n",
+                 message.c_str());
     return EXIT_USAGE;
 }
 
-bool is(const char* argument, const char* short_form, const char* long_form) {
-    return !std::strcmp(argument, short_form) || !std::strcmp(argument, long_form);
+// What getopt_long refused: an unknown option as typed, or a long option given a value it does
+// not take, optopt then holding that option's value.
+std::string refusal(char** argv) {
+    if (optopt == 0) return std::string("unknown option ") + argv[optind - 1];
+    for (const option& known : long_options)
+        if (known.name && known.val == optopt)
+            return std::string("option --") + known.name + " takes no value";
+    return std::string("unknown option -") + char(optopt);
 }
 
 // Two banks of one name would write into one folder, and their slots would collide.
@@ -41,43 +69,42 @@ int check_folders(const Options& options) {
     return -1;
 }
 
+// One option; -1 to go on, else the exit code.
+int take_option(int option, char** argv, Options& options) {
+    switch (option) {
+    case 'o': options.output = optarg; return -1;
+    case 'y':
+    case 'n': {
+        const Overwrite wanted = option == 'y' ? Overwrite::All : Overwrite::Never;
+        if (options.overwrite != Overwrite::Ask && options.overwrite != wanted)
+            return usage_error("-y and -n exclude each other");
+        options.overwrite = wanted;
+        return -1;
+    }
+    case 'k': options.keep_going = true; return -1;
+    case 't': options.test = true; return -1;
+    case 'l': options.list = true; return -1;
+    case 'q': options.quiet = true; return -1;
+    case 'h': std::fputs(usage_text, stdout); return 0;
+    case VERSION: std::puts("unbank " UNBANK_VERSION); return 0;
+    case ':': // only the folder can be missing, and only at the end of the line
+        return usage_error(std::strncmp(argv[optind - 1], "--", 2) == 0
+                               ? "missing folder after --output"
+                               : "missing folder after -o");
+    }
+    return usage_error(refusal(argv));
+}
+
 } // namespace
 
 int parse_options(int argc, char** argv, Options& options) {
-    bool only_operands = false;
-    for (int i = 1; i < argc; ++i) {
-        const char* argument = argv[i];
-        if (only_operands || argument[0] != '-' || !argument[1]) {
-            options.banks.push_back(argument);
-        } else if (!std::strcmp(argument, "--")) {
-            only_operands = true;
-        } else if (is(argument, "-h", "--help")) {
-            std::fputs(usage_text, stdout);
-            return 0;
-        } else if (!std::strcmp(argument, "--version")) {
-            std::puts("unbank " UNBANK_VERSION);
-            return 0;
-        } else if (is(argument, "-o", "--output")) {
-            if (i + 1 == argc) return usage_error(std::string("missing folder after ") + argument);
-            options.output = argv[++i];
-        } else if (is(argument, "-y", "--yes") || is(argument, "-n", "--no-clobber")) {
-            const Overwrite wanted =
-                is(argument, "-y", "--yes") ? Overwrite::All : Overwrite::Never;
-            if (options.overwrite != Overwrite::Ask && options.overwrite != wanted)
-                return usage_error("-y and -n exclude each other");
-            options.overwrite = wanted;
-        } else if (is(argument, "-k", "--keep-going")) {
-            options.keep_going = true;
-        } else if (is(argument, "-t", "--test")) {
-            options.test = true;
-        } else if (is(argument, "-l", "--list")) {
-            options.list = true;
-        } else if (is(argument, "-q", "--quiet")) {
-            options.quiet = true;
-        } else {
-            return usage_error(std::string("unknown option ") + argument);
-        }
+    opterr = 0; // the messages are ours
+    for (int option;
+         (option = getopt_long(argc, argv, short_options, long_options, nullptr)) != -1;) {
+        const int exit_code = take_option(option, argv, options);
+        if (exit_code >= 0) return exit_code;
     }
+    options.banks.assign(argv + optind, argv + argc);
     if (options.banks.empty()) return usage_error("no bank given");
     if (options.test && options.list) return usage_error("-t and -l exclude each other");
     return options.list || options.test ? -1 : check_folders(options);

@@ -1,10 +1,8 @@
 #include "run_summary.h"
 
-#include "job_status.h"
-
 namespace {
 
-const char* outcome_text(int32_t status) {
+const char* outcome_text(JobStatus status) {
     return status == JOB_CANCELLED ? "cancelled" : job_status_text(uint32_t(status));
 }
 
@@ -12,10 +10,13 @@ int not_reached(const BankTally& bank) {
     return bank.slots - bank.done - bank.skipped - bank.failed;
 }
 
+bool began(const BankTally& bank, bool test) {
+    return test ? bank.slots > 0 : !bank.folder.empty();
+}
+
 void print_bank(const BankTally& bank, bool test, std::FILE* out) {
     const char* name = bank.bank.c_str();
-    const bool began = test ? bank.slots > 0 : !bank.folder.empty();
-    if (!began) {
+    if (!began(bank, test)) {
         std::fprintf(out, "%s: %s\n", name, outcome_text(bank.status));
         return;
     }
@@ -34,6 +35,9 @@ void print_bank(const BankTally& bank, bool test, std::FILE* out) {
 } // namespace
 
 void print_summary(const std::vector<BankTally>& banks, bool test, std::FILE* out) {
+    const bool reported = banks.size() == 1 && !began(banks[0], test) &&
+                          banks[0].status != JOB_CANCELLED; // a cancel has no failure line
+    if (reported) return;
     BankTally total;
     int failed_banks = 0;
     for (const BankTally& bank : banks) {

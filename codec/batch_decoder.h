@@ -5,11 +5,11 @@
 #include <cstddef>
 #include <cstdint>
 
-// Decodes count consecutive 32-byte blocks into count * 32 samples, in vector lanes when the
-// processor has them, else one block after another.
+// Decodes count consecutive 32-byte blocks into count * 32 samples: in vector lanes as far as
+// the processor has them, the rest with decode_block.
 void decode_blocks(const uint8_t* blocks, size_t count, int16_t* out);
 
-// The two ways decode_blocks can go, for the tests and benchmarks to compare.
-void decode_blocks_portable(const uint8_t* blocks, size_t count, int16_t* out);
-// False, with nothing decoded, when this build or this processor has no vector lanes for it.
-bool decode_blocks_vector(const uint8_t* blocks, size_t count, int16_t* out);
+// The vector part of decode_blocks, for the tests and benchmarks: decodes the leading blocks
+// that fill whole groups of lanes and returns how many, 0 when this build or this processor
+// has no vector lanes for them.
+size_t decode_blocks_vector(const uint8_t* blocks, size_t count, int16_t* out);

@@ -22,13 +22,13 @@ constexpr int bit_of_code(int k) {
     return FIRST_CODE_BIT + CODE_BITS * k;
 }
 
-// Reads the width-bit field (width <= 16) whose most significant bit is first_bit.
-uint32_t read_field(const uint8_t block[BLOCK_BYTES], int first_bit, int width) {
-    const int last_bit = first_bit + width - 1;
-    uint32_t window    = 0;
-    for (int byte = first_bit >> 3; byte <= last_bit >> 3; ++byte)
-        window = (window << 8) | block[byte];
-    return (window >> (7 - (last_bit & 7))) & ((1u << width) - 1);
+// Reads the width-bit field (width <= 16) whose most significant bit is first_bit. The block
+// comes padded with two zero bytes, so the three bytes from the field's first one always exist
+// and always hold it: no loop, no test of where the field ends.
+uint32_t read_field(const uint8_t padded[BLOCK_BYTES + 2], int first_bit, int width) {
+    const uint8_t* bytes  = padded + (first_bit >> 3);
+    const uint32_t window = uint32_t(bytes[0]) << 16 | uint32_t(bytes[1]) << 8 | bytes[2];
+    return (window >> (24 - (first_bit & 7) - width)) & ((1u << width) - 1);
 }
 
 // ORs value into the width-bit field at first_bit; the block must be zero there beforehand.
@@ -51,13 +51,18 @@ int16_t to_signed16(uint32_t bits) {
 
 void unpack_block(const uint8_t block[BLOCK_BYTES], BlockHeader& header,
                   uint8_t codes[BLOCK_CODES]) {
-    header.first_sample   = to_signed16(read_field(block, FIRST_SAMPLE_BIT, 16));
-    header.start_index    = static_cast<uint8_t>(read_field(block, START_INDEX_BIT, 6));
-    header.min_index      = static_cast<uint8_t>(read_field(block, MIN_INDEX_BIT, 6));
-    header.range_exponent = static_cast<uint8_t>(read_field(block, RANGE_EXPONENT_BIT, 4));
-    header.table_select   = static_cast<uint8_t>(read_field(block, TABLE_SELECT_BIT, 2));
+    uint8_t padded[BLOCK_BYTES + 2] = {};
+    for (int i = 0; i < BLOCK_BYTES; ++i)
+        padded[i] = block[i];
+    header.first_sample   = to_signed16(read_field(padded, FIRST_SAMPLE_BIT, 16));
+    header.start_index    = static_cast<uint8_t>(read_field(padded, START_INDEX_BIT, 6));
+    header.min_index      = static_cast<uint8_t>(read_field(padded, MIN_INDEX_BIT, 6));
+    header.range_exponent = static_cast<uint8_t>(read_field(padded, RANGE_EXPONENT_BIT, 4));
+    header.table_select   = static_cast<uint8_t>(read_field(padded, TABLE_SELECT_BIT, 2));
+    // Unrolled, every code's byte and shift are constants.
+#pragma GCC unroll 31
     for (int k = 0; k < BLOCK_CODES; ++k)
-        codes[k] = static_cast<uint8_t>(read_field(block, bit_of_code(k), CODE_BITS));
+        codes[k] = static_cast<uint8_t>(read_field(padded, bit_of_code(k), CODE_BITS));
 }
 
 void pack_block(const BlockHeader& header, const uint8_t codes[BLOCK_CODES],

@@ -1,6 +1,5 @@
 #include "bulk_file.h"
 
-#include "job_status.h"
 #include <cstring>
 
 namespace {
@@ -18,7 +17,8 @@ bool read_exactly(std::FILE* stream, uint8_t* buffer, size_t length) {
 } // namespace
 
 bool is_bulk_header(const uint8_t header[HEADER_BYTES]) {
-    return std::memcmp(header, "QUMA", 4) == 0 && header[6] == 'W';
+    return std::memcmp(header, HEADER_MAGIC, sizeof HEADER_MAGIC - 1) == 0 &&
+           header[HEADER_MARK_AT] == HEADER_MARK;
 }
 
 // A file that ends inside the directory yields the slots of the records read whole; the
@@ -32,9 +32,9 @@ int read_slot_table(std::FILE* stream, SlotInfo table[MAX_SLOTS]) {
         SlotInfo& info      = table[count++];
         info.id             = uint32_t(slot);
         info.status         = record[SLOT_STATUS_AT];
-        info.data_offset    = be24(record, 6) - MEMORY_BASE;
+        info.data_offset    = be24(record, DATA_START_AT) - MEMORY_BASE;
         info.right_distance = 0;
-        info.total_samples  = be24(record, 3) - be24(record, 0) + 1;
+        info.total_samples  = be24(record, SAMPLE_END_AT) - be24(record, MONO_START_AT) + 1;
     }
     for (int slot = 0; slot < STEREO_SLOTS; ++slot) {
         if (!read_exactly(stream, record, STEREO_RECORD_BYTES)) return count;
@@ -42,16 +42,16 @@ int read_slot_table(std::FILE* stream, SlotInfo table[MAX_SLOTS]) {
         SlotInfo& info      = table[count++];
         info.id             = FIRST_STEREO_ID + uint32_t(slot);
         info.status         = record[SLOT_STATUS_AT];
-        info.data_offset    = be24(record, 6) - MEMORY_BASE;
-        info.right_distance = be24(record, 25) - be24(record, 6);
-        info.total_samples  = 2 * (be24(record, 3) - be24(record, 22) + 1);
+        info.data_offset    = be24(record, DATA_START_AT) - MEMORY_BASE;
+        info.right_distance = be24(record, RIGHT_DATA_START_AT) - be24(record, DATA_START_AT);
+        info.total_samples  = 2 * (be24(record, SAMPLE_END_AT) - be24(record, STEREO_START_AT) + 1);
     }
     return count;
 }
 
 // A read that fails (rather than finding the file's end) is a read error, not a verdict on
 // the file: old media fail that way, and the user must hear it.
-int32_t load_bulk_file(std::FILE* stream, SlotInfo table[MAX_SLOTS], int& count) {
+JobStatus load_bulk_file(std::FILE* stream, SlotInfo table[MAX_SLOTS], int& count) {
     count = 0;
     uint8_t header[HEADER_BYTES];
     const bool first  = read_exactly(stream, header, HEADER_BYTES) && is_bulk_header(header);

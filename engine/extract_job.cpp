@@ -1,16 +1,11 @@
 #include "extract_job.h"
 
 #include "bulk_file.h"
-#include "job_status.h"
 #include "slot_writer.h"
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
-#ifdef _WIN32
-#include <process.h>
-#include <windows.h>
-#else
 #include <thread>
-#endif
 
 char bulk_path[PATH_BYTES];
 char output_name[OUTPUT_NAME_BYTES];
@@ -19,6 +14,8 @@ std::atomic<int32_t> busy_flag{0};
 std::atomic<int32_t> reply_state{REPLY_WRITE};
 std::atomic<int32_t> progress_current{100};
 std::atomic<int32_t> progress_total{100};
+
+JobResult job_result;
 
 namespace {
 
@@ -30,8 +27,17 @@ char output_folder[PATH_BYTES];
 char output_path[PATH_BYTES];
 SlotInfo slot_table[MAX_SLOTS];
 
-constexpr int LONGEST_MONO_NAME   = 6; // "00.wav"
-constexpr int LONGEST_STEREO_NAME = 7; // "00s.wav"
+// The worker's thread, joined by wait_for_job_end or by the next start_job, never detached as
+// it starts: MinGW's POSIX thread layer now and then loses a thread detached while it starts
+// (seen under Wine: the job never ran and the busy flag stayed set). A program may end without
+// waiting for its last job (the window's tests do): the thread is then let go, since a thread
+// object still joinable at the end would stop the program.
+struct WorkerThread {
+    std::thread thread;
+    ~WorkerThread() {
+        if (thread.joinable()) thread.detach();
+    }
+} worker;
 
 bool file_exists(const char* path) {
     std::FILE* file = std::fopen(path, "rb");
@@ -39,42 +45,35 @@ bool file_exists(const char* path) {
     return file != nullptr;
 }
 
+// The job's final code: into the record, then to the user interface. Only a read or write
+// error keeps the system's reason.
+void finish(JobStatus status, int error_number = 0) {
+    job_result.status = status;
+    if (status == JOB_READ_ERROR || status == JOB_WRITE_ERROR)
+        job_result.error_number = error_number;
+    if (status == JOB_DONE)
+        host->report_done();
+    else
+        host->report(status);
+}
+
 // Asks for the folder and makes sure every output path of this table fits its buffer.
-// Returns 0, or the code that ends the job.
-int32_t take_output_folder(int count) {
-    if (!host->choose_folder(output_folder)) return JOB_CANCELLED;
+// Returns 0, or the code that ends the job with errno saying why.
+JobStatus take_output_folder(int count) {
+    const JobStatus chosen = host->choose_folder(output_folder);
+    if (chosen != JOB_DONE) return chosen;
     output_folder[PATH_BYTES - 1] = '\0';
     size_t length                 = std::strlen(output_folder);
     // A drive or file-system root comes with its separator: drop it, the name adds one.
     if (length > 0 && output_folder[length - 1] == PATH_SEPARATOR) output_folder[--length] = '\0';
 
-    const bool any_stereo = is_stereo(slot_table[count - 1]);
-    const size_t longest  = any_stereo ? LONGEST_STEREO_NAME : LONGEST_MONO_NAME;
-    return length + 1 + longest + 1 > PATH_BYTES ? JOB_WRITE_ERROR : JOB_DONE;
+    // The names of a kind have one length, and the last slot is stereo if any slot is.
+    char longest[OUTPUT_NAME_BYTES];
+    format_output_name(slot_table[count - 1], longest);
+    if (length + 1 + std::strlen(longest) + 1 <= PATH_BYTES) return JOB_DONE;
+    errno = ENAMETOOLONG;
+    return JOB_WRITE_ERROR;
 }
-
-// Runs ExtractJob on a thread that nobody waits for. On Windows the C runtime starts it:
-// MinGW's POSIX thread layer under std::thread loses now and then a thread that is detached
-// while it starts (the job never ran and the busy flag stayed set), which the system's own
-// thread start never did.
-#ifdef _WIN32
-unsigned __stdcall run_worker(void*) {
-    ExtractJob();
-    return 0;
-}
-
-void start_worker() {
-    const uintptr_t thread = _beginthreadex(nullptr, 0, run_worker, nullptr, 0, nullptr);
-    if (thread)
-        CloseHandle(HANDLE(thread));
-    else
-        ExtractJob(); // no thread to be had: the job runs here rather than never
-}
-#else
-void start_worker() {
-    std::thread(ExtractJob).detach();
-}
-#endif
 
 void advance_progress() {
     ++progress_current;
@@ -84,57 +83,61 @@ void advance_progress() {
 // Writes every slot of the table in order and reports how the job ended.
 void write_slots(std::FILE* bulk, int count) {
     bool yes_to_all = false;
-    bool damaged    = false;
     for (int i = 0; i < count; ++i) {
         format_output_name(slot_table[i], output_name);
         std::snprintf(output_path, sizeof output_path, "%s%c%s", output_folder, PATH_SEPARATOR,
                       output_name);
         if (reply_state.load() == REPLY_ABORT) {
-            host->report(JOB_CANCELLED);
+            finish(JOB_CANCELLED);
             return;
         }
         if (!yes_to_all && file_exists(output_path)) {
             host->report(JOB_QUESTION);
             const int32_t answer = reply_state.load();
             if (answer == REPLY_ABORT) {
-                host->report(JOB_CANCELLED);
+                finish(JOB_CANCELLED);
                 return;
             }
             if (answer == REPLY_YES_TO_ALL) yes_to_all = true;
             if (answer != REPLY_WRITE && answer != REPLY_YES_TO_ALL) {
+                ++job_result.skipped;
                 advance_progress(); // skipped, but done with
                 continue;
             }
         }
-        bool opened          = false;
-        const int32_t status = write_slot(bulk, slot_table[i], output_path, opened);
-        const bool go_on     = status == JOB_READ_ERROR && job_options.keep_going;
+        bool opened            = false;
+        const JobStatus status = write_slot(bulk, slot_table[i], output_path, reply_state, opened);
+        const bool go_on       = status == JOB_READ_ERROR && job_options.keep_going;
         if (status != JOB_DONE) {
-            if (go_on)
+            if (status != JOB_CANCELLED) ++job_result.failed;
+            if (go_on) {
                 host->report_damaged_slot();
-            else
-                host->report(status);
+            } else {
+                if (status != JOB_CANCELLED)
+                    std::memcpy(job_result.failed_slot, output_name, OUTPUT_NAME_BYTES);
+                finish(status, slot_error_number());
+            }
             if (opened) std::remove(output_path); // incomplete; an unopened file is untouched
             if (!go_on) return;
-            damaged = true;
+        } else {
+            ++job_result.written;
         }
         advance_progress();
     }
-    if (damaged)
-        host->report(JOB_READ_ERROR);
-    else
-        host->report_done();
+    // A keep-going job names its damaged slots one by one; its end says only that there were.
+    finish(job_result.failed > 0 ? JOB_READ_ERROR : JOB_DONE);
 }
 
 // Everything between opening the bulk file and the end step.
 void run_job(std::FILE* bulk) {
-    int count      = 0;
-    int32_t status = load_bulk_file(bulk, slot_table, count);
+    int count        = 0;
+    JobStatus status = load_bulk_file(bulk, slot_table, count);
     if (status == JOB_DONE) status = take_output_folder(count);
     if (status != JOB_DONE) {
-        host->report(status);
+        finish(status, errno);
         return;
     }
+    job_result.slots = count;
     progress_current = 0;
     progress_total   = count + 1;
     host->request_repaint();
@@ -145,28 +148,28 @@ void run_job(std::FILE* bulk) {
 
 } // namespace
 
-void format_output_name(const SlotInfo& slot, char name[OUTPUT_NAME_BYTES]) {
-    // Slot numbers have two digits; the remainder only tells the compiler so.
-    const unsigned number = (is_stereo(slot) ? slot.id - FIRST_STEREO_ID : slot.id) % 100;
-    std::snprintf(name, OUTPUT_NAME_BYTES, is_stereo(slot) ? "%02us.wav" : "%02u.wav", number);
-}
-
 void start_job(JobHost& job_host, JobOptions options) {
+    if (worker.thread.joinable()) worker.thread.join(); // it has cleared the busy flag
     host        = &job_host;
     job_options = options;
     reply_state = REPLY_WRITE;
     busy_flag   = 1;
     std::memcpy(job_path, bulk_path, PATH_BYTES);
     job_path[PATH_BYTES - 1] = '\0';
-    start_worker();
+    worker.thread            = std::thread(ExtractJob);
+}
+
+void wait_for_job_end() {
+    if (worker.thread.joinable()) worker.thread.join();
 }
 
 void ExtractJob() {
+    job_result      = JobResult{};
     std::FILE* bulk = std::fopen(job_path, "rb");
     if (bulk)
         run_job(bulk);
     else
-        host->report(JOB_READ_ERROR);
+        finish(JOB_READ_ERROR, errno);
 
     progress_current = progress_total.load();
     host->request_repaint();

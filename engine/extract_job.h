@@ -1,6 +1,7 @@
 // The extraction job and the words it shares with the user interface thread.
 #pragma once
 #include "job_host.h"
+#include "job_status.h"
 #include "slot_info.h"
 #include <atomic>
 #include <cstdint>
@@ -10,8 +11,6 @@ constexpr char PATH_SEPARATOR = '\\';
 #else
 constexpr char PATH_SEPARATOR = '/';
 #endif
-
-constexpr int OUTPUT_NAME_BYTES = 8; // "00s.wav" and its terminator
 
 // Written by the user interface thread only; start_job copies it for the job.
 extern char bulk_path[PATH_BYTES];
@@ -23,8 +22,19 @@ extern std::atomic<int32_t> reply_state;      // see Reply
 extern std::atomic<int32_t> progress_current; // 100 and 100 before the first job
 extern std::atomic<int32_t> progress_total;
 
-// "%02d.wav" for mono slot n, "%02ds.wav" for stereo slot n.
-void format_output_name(const SlotInfo& slot, char name[OUTPUT_NAME_BYTES]);
+// What became of the last job, kept by the worker as it goes. Read it once the job has ended
+// (wait_for_job_end); the window goes by the codes alone.
+struct JobResult {
+    int32_t slots;    // used slots of the bank; 0 when the job ended before writing began
+    int32_t written;  // slots written whole
+    int32_t skipped;  // slots whose file existed and was kept
+    int32_t failed;   // slots not written whole: damaged, or failed while written
+    JobStatus status; // the final code: 0, 1, 2, 3, 5 or 6
+    int error_number; // the system's reason for a code 1 or 2 (an errno value), 0 where none
+    char failed_slot[OUTPUT_NAME_BYTES]; // the slot whose failure ended the job, "" for none
+};
+
+extern JobResult job_result;
 
 // What a job does with a slot whose data cannot be read whole. By default it ends there, as
 // the window's jobs do; keep_going reports the slot, deletes its file, goes on with the next
@@ -36,6 +46,10 @@ struct JobOptions {
 // Starts the worker on a copy of bulk_path; busy_flag reads 1 when this returns. Call only
 // while busy_flag is 0.
 void start_job(JobHost& host, JobOptions options = JobOptions{});
+
+// Returns once the job started last has ended, at once when it already has. Call it from the
+// thread that starts jobs, never while the worker waits for that thread (a report).
+void wait_for_job_end();
 
 // The worker procedure.
 void ExtractJob();

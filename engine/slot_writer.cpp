@@ -1,9 +1,8 @@
 #include "slot_writer.h"
 
 #include "batch_decoder.h"
-#include "extract_job.h"
-#include "job_status.h"
 #include "output_file.h"
+#include <cerrno>
 #include <climits>
 #include <cstring>
 
@@ -32,6 +31,8 @@ struct ReadWindow {
 ReadWindow left_window;
 ReadWindow right_window;
 
+int error_number; // why the current slot failed; 0 where the system gave no reason
+
 // Points blocks at up to wanted whole blocks from file offset position and returns how many
 // the file holds there: fewer than wanted only where the file ends or fails. A window that runs
 // out is refilled with no more than the ahead blocks the slot still needs from there, so the
@@ -42,11 +43,15 @@ size_t read_blocks(std::FILE* bulk, ReadWindow& window, int64_t position, size_t
     const int64_t end = window.start + int64_t(window.length);
     if (position < window.start || position + int64_t(wanted * BLOCK_BYTES) > end) {
         window.length = 0;
-        if (std::fseek(bulk, long(position), SEEK_SET) != 0) return 0;
+        if (std::fseek(bulk, long(position), SEEK_SET) != 0) {
+            error_number = errno;
+            return 0;
+        }
         const uint64_t needed = ahead * BLOCK_BYTES;
         const size_t length   = needed < READ_WINDOW_BYTES ? size_t(needed) : READ_WINDOW_BYTES;
         window.start          = position;
         window.length         = std::fread(window.data, 1, length, bulk);
+        if (window.length < length && std::ferror(bulk)) error_number = errno;
     }
     blocks                 = window.data + (position - window.start);
     const size_t available = size_t(window.start + int64_t(window.length) - position) / BLOCK_BYTES;
@@ -69,9 +74,10 @@ void put_le32(uint8_t* out, uint32_t value) {
 }
 
 // A slot counts as written only when the close confirms that the system took every byte.
-int32_t close_with(int32_t status) {
-    const bool closed = output_close(output);
-    return status == JOB_DONE && !closed ? JOB_WRITE_ERROR : status;
+JobStatus close_with(JobStatus status) {
+    if (output_close(output) || status != JOB_DONE) return status;
+    error_number = output.error;
+    return JOB_WRITE_ERROR;
 }
 
 // Lays out the frames of whole decoded blocks as little-endian bytes. Whole blocks, 32 frames
@@ -96,22 +102,23 @@ void lay_out_frames(size_t blocks, bool stereo) {
 
 // How many of n frames may be written: the reply state is read before each frame, and the
 // first read that finds the abort value stops there. Unrolled, the reads cost next to nothing.
-size_t frames_before_abort(size_t n) {
+size_t frames_before_abort(size_t n, const std::atomic<int32_t>& reply) {
     size_t k = 0;
 #pragma GCC unroll 8
     for (; k < n; ++k)
-        if (reply_state.load(std::memory_order_relaxed) == REPLY_ABORT) break;
+        if (reply.load(std::memory_order_relaxed) == REPLY_ABORT) break;
     return k;
 }
 
 // Writes the first n frames of the decoded run, reading the reply state before each: an abort
 // leaves only the frames before it in the file.
-int32_t write_frames(size_t n, size_t blocks, bool stereo) {
+JobStatus write_frames(size_t n, size_t blocks, bool stereo, const std::atomic<int32_t>& reply) {
     lay_out_frames(blocks, stereo);
     const size_t frame_size = stereo ? 4 : 2;
-    const size_t allowed    = frames_before_abort(n);
+    const size_t allowed    = frames_before_abort(n, reply);
     const size_t bytes      = allowed * frame_size;
     const bool written      = output_write(output, frame_bytes, bytes);
+    if (!written) error_number = output.error;
     if (allowed < n) return JOB_CANCELLED;
     return written ? JOB_DONE : JOB_WRITE_ERROR;
 }
@@ -120,17 +127,15 @@ int32_t write_frames(size_t n, size_t blocks, bool stereo) {
 // take(frames, blocks): the frames due from it, and how many whole blocks it holds. Stops at
 // the first code other than 0, from take or from the bulk file (1), which comes after the
 // frames of every block read whole.
-template <class Take> int32_t decode_slot(std::FILE* bulk, const SlotInfo& slot, Take take) {
+template <class Take> JobStatus decode_slot(std::FILE* bulk, const SlotInfo& slot, Take take) {
     const bool stereo = is_stereo(slot);
+    error_number      = 0;
     forget(left_window);
     forget(right_window);
-    // A negative total (end address below start) counts as a huge length: the file runs out.
-    uint64_t frames_left = uint32_t(stereo ? slot.total_samples / 2 : slot.total_samples);
+    uint64_t frames_left = slot_frames(slot);
     int64_t position     = slot.data_offset;
     do {
-        // Even a slot of no frames has its one block read.
-        const uint64_t blocks_left =
-            frames_left == 0 ? 1 : (frames_left + BLOCK_SAMPLES - 1) / BLOCK_SAMPLES;
+        const uint64_t blocks_left = channel_blocks(frames_left);
         const size_t wanted        = blocks_left < RUN_BLOCKS ? size_t(blocks_left) : RUN_BLOCKS;
         const uint8_t* left_blocks = nullptr;
         size_t blocks = read_blocks(bulk, left_window, position, wanted, blocks_left, left_blocks);
@@ -144,9 +149,9 @@ template <class Take> int32_t decode_slot(std::FILE* bulk, const SlotInfo& slot,
         }
         position += int64_t(blocks * BLOCK_BYTES);
 
-        const uint64_t whole = uint64_t(blocks) * BLOCK_SAMPLES;
-        const size_t n       = size_t(frames_left < whole ? frames_left : whole);
-        const int32_t status = take(n, blocks);
+        const uint64_t whole   = uint64_t(blocks) * BLOCK_SAMPLES;
+        const size_t n         = size_t(frames_left < whole ? frames_left : whole);
+        const JobStatus status = take(n, blocks);
         if (status != JOB_DONE) return status;
         if (blocks < wanted) return JOB_READ_ERROR;
         frames_left -= n;
@@ -172,33 +177,41 @@ void make_wav_header(int32_t total_samples, int channels, uint8_t header[WAV_HEA
     put_le32(header + 40, data_bytes);
 }
 
-int32_t write_slot(std::FILE* bulk, const SlotInfo& slot, const char* out_path, bool& opened) {
+JobStatus write_slot(std::FILE* bulk, const SlotInfo& slot, const char* out_path,
+                     const std::atomic<int32_t>& reply, bool& opened) {
     const bool stereo  = is_stereo(slot);
     const int channels = stereo ? 2 : 1;
 
     opened = output_create(output, out_path);
-    if (!opened) return JOB_WRITE_ERROR;
+    if (!opened) {
+        error_number = output.error;
+        return JOB_WRITE_ERROR;
+    }
 
     uint8_t header[WAV_HEADER_BYTES];
     make_wav_header(slot.total_samples, channels, header);
-    if (!output_write(output, header, sizeof header)) return close_with(JOB_WRITE_ERROR);
+    if (!output_write(output, header, sizeof header)) {
+        error_number = output.error;
+        return close_with(JOB_WRITE_ERROR);
+    }
 
     auto write_run = [&](size_t frames, size_t blocks) {
-        return write_frames(frames, blocks, stereo);
+        return write_frames(frames, blocks, stereo, reply);
     };
     return close_with(decode_slot(bulk, slot, write_run));
 }
 
-int output_error_number() {
-    return output.error;
-}
-
-int32_t check_slot(std::FILE* bulk, const SlotInfo& slot, uint32_t& frames_read) {
+JobStatus check_slot(std::FILE* bulk, const SlotInfo& slot, const std::atomic<int32_t>& reply,
+                     uint32_t& frames_read) {
     frames_read    = 0;
-    auto count_run = [&](size_t frames, size_t) -> int32_t {
-        if (reply_state.load(std::memory_order_relaxed) == REPLY_ABORT) return JOB_CANCELLED;
+    auto count_run = [&](size_t frames, size_t) {
+        if (reply.load(std::memory_order_relaxed) == REPLY_ABORT) return JOB_CANCELLED;
         frames_read += uint32_t(frames);
         return JOB_DONE;
     };
     return decode_slot(bulk, slot, count_run);
+}
+
+int slot_error_number() {
+    return error_number;
 }

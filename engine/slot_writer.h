@@ -1,25 +1,29 @@
 // Writes one slot of an open bulk file as a 16-bit PCM WAV file at 32000 Hz.
 #pragma once
+#include "job_status.h"
 #include "slot_info.h"
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 
-constexpr int32_t SAMPLE_RATE  = 32000;
 constexpr int WAV_HEADER_BYTES = 44;
 
 // Builds the 44-byte RIFF/WAVE header for a slot of the given size.
 void make_wav_header(int32_t total_samples, int channels, uint8_t header[WAV_HEADER_BYTES]);
 
-// 0 when written completely; otherwise 1 (bulk file read or seek), 2 (output) or 6 (aborted
-// through the reply state). The output is closed on return; an incomplete file stays.
-// opened tells whether the output was created or truncated: when it was not (an existing
-// file that cannot be opened for writing), the file on disk is still the user's own.
-int32_t write_slot(std::FILE* bulk, const SlotInfo& slot, const char* out_path, bool& opened);
-
-// Why the last write_slot that returned 2 failed, as an errno value for strerror.
-int output_error_number();
+// 0 when written completely; otherwise 1 (bulk file read or seek), 2 (output) or 6 (reply
+// held the abort value before a frame). The output is closed on return; an incomplete file
+// stays. opened tells whether the output was created or truncated: when it was not (an
+// existing file that cannot be opened for writing), the file on disk is still the user's own.
+JobStatus write_slot(std::FILE* bulk, const SlotInfo& slot, const char* out_path,
+                     const std::atomic<int32_t>& reply, bool& opened);
 
 // Reads and decodes the slot as write_slot would, writing nothing: 0 when it can be read
 // whole, 1 (bulk file read or seek) or 6 (aborted). frames_read counts the frames decoded
 // before the failure.
-int32_t check_slot(std::FILE* bulk, const SlotInfo& slot, uint32_t& frames_read);
+JobStatus check_slot(std::FILE* bulk, const SlotInfo& slot, const std::atomic<int32_t>& reply,
+                     uint32_t& frames_read);
+
+// Why the last write_slot or check_slot that returned 1 or 2 failed, as an errno value; 0
+// where the system gave no reason, as when the bulk file simply ends.
+int slot_error_number();

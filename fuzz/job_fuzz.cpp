@@ -13,7 +13,6 @@
 #include "slot_writer.h"
 
 #include <cctype>
-#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -21,7 +20,6 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -112,9 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     host.folder = scratch.out.string();
     std::snprintf(bulk_path, sizeof bulk_path, "%s", scratch.bank.c_str());
     start_job(host);
-    // A hang shows as libFuzzer's timeout; most jobs end within milliseconds.
-    while (busy_flag.load())
-        std::this_thread::sleep_for(std::chrono::microseconds(100));
+    wait_for_job_end(); // a hang shows as libFuzzer's timeout
     if (host.codes.empty()) fail("job ended without a code", "");
     const int32_t code = host.codes.back();
     const bool defined = code == JOB_DONE || code == JOB_READ_ERROR || code == JOB_WRITE_ERROR ||

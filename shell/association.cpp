@@ -1,7 +1,7 @@
 #include "association.h"
 
 #include "job_host.h"
-#include "resource.h"
+#include "main_window.h"
 #include "window_state.h"
 #include <cstdio>
 #include <cstring>
@@ -59,16 +59,10 @@ bool is_associated() {
     return key != nullptr;
 }
 
-void show_association(bool registered) {
-    EnableMenuItem(ui.file_menu, IDM_ASSOCIATE,
-                   MF_BYCOMMAND | (registered ? MF_GRAYED : MF_ENABLED));
-    EnableMenuItem(ui.file_menu, IDM_DISSOCIATE,
-                   MF_BYCOMMAND | (registered ? MF_ENABLED : MF_GRAYED));
-}
-
 void associate() {
     if (is_associated()) return;
-    show_association(true);
+    ui.associated = 1; // the menu shows what the command aims at, whatever the registry does
+    update_menus();
 
     char program[PATH_BYTES];
     char icon[PATH_BYTES];
@@ -97,7 +91,8 @@ void associate() {
 // Deepest keys first: a key with subkeys cannot be deleted.
 void dissociate() {
     if (!is_associated()) return;
-    show_association(false);
+    ui.associated = 0;
+    update_menus();
 
     RegDeleteKeyA(HKEY_CLASSES_ROOT, EXTENSION_KEY);
     HKEY type = open_key(HKEY_CLASSES_ROOT, TYPE_KEY);

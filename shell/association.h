@@ -4,9 +4,6 @@
 // True when the ".zp4" key opens with full access, whoever wrote it.
 bool is_associated();
 
-// Greys whichever of Associate and Dissociate does not apply.
-void show_association(bool registered);
-
 // Registers this program as the handler of ".zp4" files; nothing when already registered.
 void associate();
 

@@ -73,10 +73,11 @@ const Command COMMANDS[] = {
 // Messages ------------------------------------------------------------------------------------
 
 LRESULT on_create(HWND window) {
-    ui.window    = window;
-    ui.tray_menu = GetSubMenu(LoadMenuA(ui.instance, MAKEINTRESOURCEA(IDR_TRAY_MENU)), 0);
-    ui.file_menu = GetSubMenu(GetMenu(window), 0);
-    show_association(is_associated());
+    ui.window     = window;
+    ui.tray_menu  = GetSubMenu(LoadMenuA(ui.instance, MAKEINTRESOURCEA(IDR_TRAY_MENU)), 0);
+    ui.file_menu  = GetSubMenu(GetMenu(window), 0);
+    ui.associated = is_associated();
+    update_menus();
     return 0;
 }
 
@@ -141,6 +142,27 @@ int outline_rows(int height, int current, int total) {
     return height * current / total;
 }
 
+void update_menus() {
+    struct Item {
+        HMENU menu;
+        UINT command;
+        bool enabled;
+    };
+    // clang-format off
+    const Item items[] = {
+        {ui.file_menu, IDM_OPEN,       !ui.busy},
+        {ui.tray_menu, IDM_OPEN,       !ui.busy && !ui.notice_open},
+        {ui.file_menu, IDM_ABORT,      ui.busy != 0},
+        {ui.tray_menu, IDM_ABORT,      ui.busy != 0},
+        {ui.file_menu, IDM_ASSOCIATE,  !ui.associated},
+        {ui.file_menu, IDM_DISSOCIATE, ui.associated != 0},
+    };
+    // clang-format on
+    for (const Item& item : items)
+        EnableMenuItem(item.menu, item.command,
+                       MF_BYCOMMAND | (item.enabled ? MF_ENABLED : MF_GRAYED));
+}
+
 LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     // Registered numbers are not constants, so they come before the switch; 0 is no message.
     if (ui.tray_message != 0 && message == ui.tray_message && on_tray_message(window, lparam))
@@ -148,15 +170,15 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
     if (ui.taskbar_created != 0 && message == ui.taskbar_created) return on_taskbar_created();
     // clang-format off
     switch (message) {
-    case WM_CREATE:    return on_create(window);
-    case WM_DESTROY:   return on_destroy(window);
-    case WM_SIZE:      return on_size(window, wparam);
-    case WM_PAINT:     return on_paint(window);
-    case WM_CLOSE:     return on_close(window);
-    case WM_COMMAND:   return on_command(window, wparam);
-    case WM_TIMER:     if (wparam == ANIMATION_TIMER) return on_animation_tick(); break;
-    case WM_DROPFILES: return on_drop_files(window, HDROP(wparam));
-    case WM_USER:      return on_job_status(window, uint32_t(wparam));
+    case WM_CREATE:     return on_create(window);
+    case WM_DESTROY:    return on_destroy(window);
+    case WM_SIZE:       return on_size(window, wparam);
+    case WM_PAINT:      return on_paint(window);
+    case WM_CLOSE:      return on_close(window);
+    case WM_COMMAND:    return on_command(window, wparam);
+    case WM_TIMER:      if (wparam == ANIMATION_TIMER) return on_animation_tick(); break;
+    case WM_DROPFILES:  return on_drop_files(window, HDROP(wparam));
+    case WM_JOB_STATUS: return on_job_status(window, uint32_t(wparam));
     }
     // clang-format on
     return DefWindowProcA(window, message, wparam, lparam);

@@ -6,3 +6,6 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
 
 // Rows of the picture, from the top, that show the outline for the given progress.
 int outline_rows(int height, int current, int total);
+
+// Greys or enables every item that changes, on both menus, from the state in ui.
+void update_menus();

@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr DWORD JOB_END_POLL_MS = 10;
-
 // Outer size for a client area of half the picture's width and its full height.
 SIZE main_window_size(HBITMAP picture) {
     BITMAP bitmap;
@@ -36,11 +34,9 @@ int run_message_loop() {
 // A job may still be between its last report and its end step: let it finish (an abort
 // stops a slot in progress at its next frame). Never called inside the window procedure,
 // where the worker may be blocked in the very message being handled.
-void wait_for_job_end() {
-    if (busy_flag.load() == 0) return;
-    reply_state = REPLY_ABORT;
-    while (busy_flag.load() != 0)
-        Sleep(JOB_END_POLL_MS);
+void end_job() {
+    if (busy_flag.load() != 0) reply_state = REPLY_ABORT;
+    wait_for_job_end();
 }
 
 } // namespace
@@ -99,6 +95,6 @@ int run_program(HINSTANCE instance, const char* command_line, int show) {
     ShowWindow(window, show);
     UpdateWindow(window);
     const int exit_code = run_message_loop();
-    wait_for_job_end();
+    end_job();
     return exit_code;
 }

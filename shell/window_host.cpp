@@ -1,6 +1,5 @@
 #include "window_host.h"
 
-#include "job_status.h"
 #include <shlobj.h>
 
 namespace {
@@ -13,14 +12,16 @@ class WindowHost final : public JobHost {
   public:
     HWND window = nullptr;
 
-    void report(int32_t code) override { SendMessageA(window, WM_USER, WPARAM(uint32_t(code)), 0); }
+    void report(JobStatus code) override {
+        SendMessageA(window, WM_JOB_STATUS, WPARAM(uint32_t(code)), 0);
+    }
 
-    void report_done() override { PostMessageA(window, WM_USER, JOB_DONE, 0); }
+    void report_done() override { PostMessageA(window, WM_JOB_STATUS, JOB_DONE, 0); }
 
     void request_repaint() override { InvalidateRect(window, nullptr, FALSE); }
 
     // The folder dialog needs COM on the thread that shows it.
-    bool choose_folder(char folder[PATH_BYTES]) override {
+    JobStatus choose_folder(char folder[PATH_BYTES]) override {
         CoInitialize(nullptr);
         BROWSEINFOA browse{};
         browse.hwndOwner      = window;
@@ -31,7 +32,7 @@ class WindowHost final : public JobHost {
         const bool chosen     = item != nullptr && SHGetPathFromIDListA(item, folder);
         CoTaskMemFree(item);
         CoUninitialize();
-        return chosen;
+        return chosen ? JOB_DONE : JOB_CANCELLED;
     }
 };
 

@@ -14,6 +14,11 @@ struct WindowState {
     HBITMAP progress_picture; // outline on the left half, filled logo on the right
     int command_line_mode;    // 1 when the command line held a path; never cleared
 
+    // What the menus show; update_menus applies it.
+    int busy;        // a job is writing: Open... greyed, Abort Convert enabled
+    int notice_open; // "Extract done!" is open: the tray's Open... stays greyed meanwhile
+    int associated;  // the program handles ".zp4" files: Associate greyed, Dissociate enabled
+
     UINT tray_message;           // registered under the program name
     UINT taskbar_created;        // the shell's notice that its notification area is new
     NOTIFYICONDATAA tray_record; // filled once, right after the window exists

@@ -1,7 +1,5 @@
 #include "bank_builder.h"
 
-#include "block_format.h"
-#include "bulk_file.h"
 #include "encoder.h"
 #include "output_file.h"
 #include <cstdio>
@@ -16,10 +14,9 @@ void put_be24(std::vector<uint8_t>& image, uint32_t offset, uint32_t value) {
 }
 
 void put_header(std::vector<uint8_t>& image, uint32_t offset) {
-    const char magic[] = "QUMA";
-    for (int i = 0; i < 4; ++i)
-        image[offset + i] = uint8_t(magic[i]);
-    image[offset + 6] = 'W';
+    for (size_t i = 0; i + 1 < sizeof HEADER_MAGIC; ++i)
+        image[offset + i] = uint8_t(HEADER_MAGIC[i]);
+    image[offset + HEADER_MARK_AT] = HEADER_MARK;
 }
 
 void append(std::vector<uint8_t>& image, const std::vector<uint8_t>& blocks) {
@@ -50,8 +47,7 @@ bool check_slot(const BankSlot& slot, std::vector<bool>& mono_used, std::vector<
 } // namespace
 
 std::vector<uint8_t> encode_channel(const std::vector<int16_t>& samples) {
-    const size_t blocks =
-        samples.empty() ? 1 : (samples.size() + BLOCK_SAMPLES - 1) / BLOCK_SAMPLES;
+    const size_t blocks = size_t(channel_blocks(samples.size()));
     std::vector<uint8_t> out(blocks * BLOCK_BYTES);
     CodecState state;
     for (size_t b = 0; b < blocks; ++b) {
@@ -90,16 +86,16 @@ bool build_bank(const std::vector<BankSlot>& slots, std::vector<uint8_t>& image,
             append(image, encode_channel(slot.right));
             const size_t record =
                 STEREO_DIRECTORY_OFFSET + size_t(slot.number) * STEREO_RECORD_BYTES;
-            put_be24(image, record + 3, last);
-            put_be24(image, record + 6, start);
+            put_be24(image, record + SAMPLE_END_AT, last);
+            put_be24(image, record + DATA_START_AT, start);
             image[record + SLOT_STATUS_AT] = 0;
-            put_be24(image, record + 22, start);
-            put_be24(image, record + 25, start + uint32_t(left.size()));
+            put_be24(image, record + STEREO_START_AT, start);
+            put_be24(image, record + RIGHT_DATA_START_AT, start + uint32_t(left.size()));
         } else {
             const size_t record = MONO_DIRECTORY_OFFSET + size_t(slot.number) * MONO_RECORD_BYTES;
-            put_be24(image, record + 0, start);
-            put_be24(image, record + 3, last);
-            put_be24(image, record + 6, start);
+            put_be24(image, record + MONO_START_AT, start);
+            put_be24(image, record + SAMPLE_END_AT, last);
+            put_be24(image, record + DATA_START_AT, start);
             image[record + SLOT_STATUS_AT] = 0;
         }
         if (image.size() > MAX_IMAGE_BYTES) {

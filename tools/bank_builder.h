@@ -1,5 +1,6 @@
 // Lays out bank images from 16-bit samples with the block encoder, for demo and test banks.
 #pragma once
+#include "bulk_file.h"
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -12,9 +13,10 @@ struct BankSlot {
 };
 
 // Where the first slot's blocks go: the first 32-byte boundary behind the directory.
-constexpr uint32_t FIRST_DATA_OFFSET = 0x80FC0;
-// The sampler addresses 24 bits; the file holds its memory from 0x60000 on.
-constexpr uint32_t MAX_IMAGE_BYTES = 0x1000000 - 0x60000;
+constexpr uint32_t FIRST_DATA_OFFSET =
+    (DIRECTORY_END + BLOCK_BYTES - 1) / BLOCK_BYTES * BLOCK_BYTES;
+// The sampler's address space, as much of it as the file holds.
+constexpr uint32_t MAX_IMAGE_BYTES = ADDRESS_SPACE - MEMORY_BASE;
 
 // Encodes samples into whole blocks; the last block is padded with the last sample and an
 // empty channel still gets one block (the reader always decodes one).

@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr double RATE = 32000.0;
+constexpr double RATE = SAMPLE_RATE;
 constexpr double PI   = 3.14159265358979323846;
 
 int16_t to_sample(double x) {

@@ -39,7 +39,8 @@ class RescueTest : public ::testing::Test {
         if (damage.truncated)
             image.resize(image.size() - 100 * 32); // half of slot 1
         else
-            image[MONO_DIRECTORY_OFFSET + 1 * MONO_RECORD_BYTES + 6] = 0x05; // below 0x60000
+            image[MONO_DIRECTORY_OFFSET + 1 * MONO_RECORD_BYTES + DATA_START_AT] =
+                0x05; // below 0x60000
         write_bytes(join(folder, name), image);
     }
 
@@ -153,7 +154,7 @@ TEST_F(RescueTest, ExitStatusIsTheFirstFailedBanksCode) {
          "unbank: empty.zp4: ZP-4 file has no contents\nunbank: cut.zp4: 01.wav: Read error\n"},
         {{"-q", "-t", "missing.zp4", "cut.zp4"},
          1,
-         "unbank: missing.zp4: Read error\n"
+         "unbank: missing.zp4: Read error: No such file or directory\n"
          "unbank: cut.zp4: 01.wav cannot be read whole: 3200 of 6400 frames readable\n"},
     };
     for (const Case& c : cases) {

@@ -56,49 +56,78 @@ TEST_F(UnbankTest, OutputFolderIsCreatedWithItsParents) {
     EXPECT_EQ(run.err, "");
 }
 
-TEST_F(UnbankTest, FailuresExitWithTheJobCodeAndTheProgramsText) {
-    write_bytes(in_folder("notes.zp4"), std::vector<uint8_t>(1000, 'x'));
-    std::vector<uint8_t> empty;
-    std::string error;
-    ASSERT_TRUE(build_bank({}, empty, error));
-    write_bytes(in_folder("empty.zp4"), empty);
-    write_bytes(in_folder("file"), untouched);
+// The command line as getopt_long programs take it, usage errors as they report them, and
+// failures with the system's reason.
+TEST_F(UnbankTest, CommandLine) {
     make_bank({mono_slot(0, 10)});
+    write_bank(folder, "-dash.zp4", slots);
+    write_bytes(in_folder("notes.zp4"), std::vector<uint8_t>(1000, 'x'));
+    write_bank(folder, "empty.zp4", {});
+    write_bytes(in_folder("file"), untouched);
+    const std::string try_help = "Try 'unbank --help' for more information.\n";
 
     struct Case {
         Args args;
         int status;
+        std::string out_start; // "": nothing on stdout
         std::string err;
+        std::string made; // a file that must exist afterwards, or ""
     } cases[] = {
-        {{"notes.zp4"}, 3, "unbank: notes.zp4: Not ZP-4 file\n"},
-        {{"missing.zp4"}, 1, "unbank: missing.zp4: Read error\n"},
-        {{"empty.zp4"}, 5, "unbank: empty.zp4: ZP-4 file has no contents\n"},
-        {{"-l", "notes.zp4"}, 3, "unbank: notes.zp4: Not ZP-4 file\n"},
-        {{"-o", "file/sub", "bank.zp4"}, 2, "unbank: cannot use folder file/sub: "},
+        {{"-qy", "bank.zp4"}, 0, "", "", "bank/00.wav"},
+        {{"--output=o1", "-q", "bank.zp4"}, 0, "", "", "o1/00.wav"},
+        {{"-qyk", "-oo2", "bank.zp4"}, 0, "", "", "o2/00.wav"},
+        {{"bank.zp4", "--qu", "--out", "o3"}, 0, "", "", "o3/00.wav"},
+        {{"-qo", "o4", "--", "-dash.zp4"}, 0, "", "", "o4/00.wav"},
+        {{"--help"}, 0, "usage: unbank [options] BANK.zp4...\n", "", ""},
+        {{"--version"}, 0, "unbank ", "", ""},
+        {{}, 64, "", "unbank: no bank given\n" + try_help, ""},
+        {{"-qx", "a.zp4"}, 64, "", "unbank: unknown option -x\n" + try_help, ""},
+        {{"--loud", "a.zp4"}, 64, "", "unbank: unknown option --loud\n" + try_help, ""},
+        {{"--yes=1", "a.zp4"}, 64, "", "unbank: option --yes takes no value\n" + try_help, ""},
+        {{"a.zp4", "-o"}, 64, "", "unbank: missing folder after -o\n" + try_help, ""},
+        {{"-yn", "a.zp4"}, 64, "", "unbank: -y and -n exclude each other\n" + try_help, ""},
+        {{"-t", "-l", "a.zp4"}, 64, "", "unbank: -t and -l exclude each other\n" + try_help, ""},
+        {{"-o", "out", "a/x.zp4", "b/x.zp4"},
+         64,
+         "",
+         "unbank: two banks would share the folder out/x\n" + try_help,
+         ""},
+        // A lone bank's failure is said once; several banks keep their summary.
+        {{"missing.zp4"},
+         1,
+         "",
+         "unbank: missing.zp4: Read error: No such file or directory\n",
+         ""},
+        {{"notes.zp4"}, 3, "", "unbank: notes.zp4: Not ZP-4 file\n", ""},
+        {{"empty.zp4"}, 5, "", "unbank: empty.zp4: ZP-4 file has no contents\n", ""},
+        {{"-l", "notes.zp4"}, 3, "", "unbank: notes.zp4: Not ZP-4 file\n", ""},
+        {{"-o", "file/sub", "bank.zp4"},
+         2,
+         "",
+         "unbank: bank.zp4: folder file/sub: Write error: Not a directory\n",
+         ""},
+        {{"-o", "o5", "notes.zp4", "bank.zp4"},
+         3,
+         "",
+         "unbank: notes.zp4: Not ZP-4 file\n"
+         "notes.zp4: Not ZP-4 file\n"
+         "bank.zp4: 1 written, 0 skipped, 0 failed; files in o5/bank\n"
+         "2 banks: 1 written, 0 skipped, 0 failed; 1 bank(s) with errors\n",
+         "o5/bank/00.wav"},
     };
     for (const Case& c : cases) {
-        const ProgramRun run = unbank(c.args);
-        EXPECT_EQ(run.status, c.status) << c.args.back();
-        EXPECT_EQ(run.err.substr(0, c.err.size()), c.err);
+        const ProgramRun run      = unbank(c.args);
+        const std::string context = testing::PrintToString(c.args);
+        EXPECT_EQ(run.status, c.status) << context;
+        if (c.out_start.empty()) {
+            EXPECT_EQ(run.out, "") << context;
+        } else {
+            EXPECT_EQ(run.out.substr(0, c.out_start.size()), c.out_start) << context;
+        }
+        EXPECT_EQ(run.err, c.err) << context;
+        EXPECT_TRUE(c.made.empty() || exists(in_folder(c.made))) << context << " " << c.made;
     }
     EXPECT_FALSE(fs::exists(in_folder("notes"))); // no folder for a file that is not a bank
-}
-
-TEST_F(UnbankTest, UsageErrorsExit64) {
-    for (const Args& args : {Args{}, Args{"-x", "a.zp4"}, Args{"-y", "-n", "a.zp4"},
-                             Args{"-t", "-l", "a.zp4"}, Args{"-o"}}) {
-        const ProgramRun run = unbank(args);
-        EXPECT_EQ(run.status, 64) << testing::PrintToString(args);
-        EXPECT_NE(run.err.find("usage: unbank"), std::string::npos);
-    }
-    // Two banks of one name would mix their slots in one folder.
-    const ProgramRun same = unbank({"-o", "out", "a/x.zp4", "b/x.zp4"});
-    EXPECT_EQ(same.status, 64);
-    EXPECT_EQ(same.err.rfind("unbank: two banks would share the folder out/x\n", 0), 0u);
-    const ProgramRun help = unbank({"--help"});
-    EXPECT_EQ(help.status, 0);
-    EXPECT_EQ(help.out.rfind("usage: unbank", 0), 0u);
-    EXPECT_EQ(unbank({"--version"}).out.rfind("unbank ", 0), 0u);
 }
 
 // Every match of the pattern's first group, in order.

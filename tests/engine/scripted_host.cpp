@@ -2,11 +2,9 @@
 
 #include "extract_job.h"
 #include "job_status.h"
-#include <chrono>
 #include <cstdio>
-#include <thread>
 
-void ScriptedHost::report(int32_t code) {
+void ScriptedHost::report(JobStatus code) {
     codes.push_back(code);
     if (code == JOB_WRITING) {
         total_at_start   = progress_total;
@@ -27,24 +25,19 @@ void ScriptedHost::request_repaint() {
     if (on_repaint) on_repaint(progress_current);
 }
 
-bool ScriptedHost::choose_folder(char chosen[PATH_BYTES]) {
+JobStatus ScriptedHost::choose_folder(char chosen[PATH_BYTES]) {
     ++folder_prompts;
     if (on_folder_prompt) on_folder_prompt();
     std::snprintf(chosen, PATH_BYTES, "%s", folder.c_str());
-    return folder_given;
+    return folder_given ? JOB_DONE : JOB_CANCELLED;
 }
 
 void ScriptedHost::report_damaged_slot() {
     damaged.push_back(output_name);
 }
 
-bool run_job(const std::string& path, ScriptedHost& host, JobOptions options) {
+void run_job(const std::string& path, ScriptedHost& host, JobOptions options) {
     std::snprintf(bulk_path, sizeof bulk_path, "%s", path.c_str());
     start_job(host, options);
-    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (busy_flag.load()) {
-        if (std::chrono::steady_clock::now() > give_up) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
+    wait_for_job_end();
 }

@@ -25,12 +25,12 @@ class ScriptedHost : public JobHost {
     int32_t current_at_start = -1;
     int folder_prompts       = 0;
 
-    void report(int32_t code) override;
+    void report(JobStatus code) override;
     void report_done() override;
     void request_repaint() override;
-    bool choose_folder(char folder[PATH_BYTES]) override;
+    JobStatus choose_folder(char folder[PATH_BYTES]) override;
     void report_damaged_slot() override;
 };
 
-// Starts the job on path with the host and waits for its end step; false on a timeout.
-bool run_job(const std::string& path, ScriptedHost& host, JobOptions options = JobOptions{});
+// Starts the job on path with the host and waits for its end.
+void run_job(const std::string& path, ScriptedHost& host, JobOptions options = JobOptions{});

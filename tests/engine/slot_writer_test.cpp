@@ -1,7 +1,6 @@
 #include "slot_writer.h"
 
 #include "bulk_file.h"
-#include "extract_job.h"
 #include "job_status.h"
 #include "test_banks.h"
 #include <algorithm>
@@ -37,7 +36,7 @@ class WriterTest : public ::testing::Test {
 
     int32_t write(const SlotInfo& slot) {
         bool opened = false;
-        return write_slot(bulk, slot, out().c_str(), opened);
+        return write_slot(bulk, slot, out().c_str(), reply, opened);
     }
     std::string out() const { return join(folder, "out.wav"); }
 
@@ -46,12 +45,9 @@ class WriterTest : public ::testing::Test {
         bulk = nullptr;
     }
 
-    void SetUp() override { reply_state = REPLY_WRITE; }
-    void TearDown() override {
-        close_bank();
-        reply_state = REPLY_WRITE;
-    }
+    void TearDown() override { close_bank(); }
 
+    std::atomic<int32_t> reply{REPLY_WRITE};
     std::string folder;
     std::FILE* bulk = nullptr;
     SlotInfo table[MAX_SLOTS];
@@ -174,7 +170,7 @@ TEST_F(WriterTest, ReadFailuresReturnOneAfterWhatCouldBeDecoded) {
         EXPECT_EQ(write(c.slot), JOB_READ_ERROR) << c.name;
         EXPECT_EQ(read_bytes(out()).size(), 44u + 2 * channels * c.frames) << c.name;
         uint32_t frames_read = 12345;
-        EXPECT_EQ(check_slot(bulk, c.slot, frames_read), JOB_READ_ERROR) << c.name;
+        EXPECT_EQ(check_slot(bulk, c.slot, reply, frames_read), JOB_READ_ERROR) << c.name;
         EXPECT_EQ(frames_read, c.frames) << c.name;
     }
 }
@@ -184,19 +180,19 @@ TEST_F(WriterTest, CheckReadsIntactSlotsWholeAndWritesNothing) {
     const uint32_t frames[] = {0, 33, 4097};
     for (int i = 0; i < count; ++i) {
         uint32_t frames_read = 12345;
-        EXPECT_EQ(check_slot(bulk, table[i], frames_read), JOB_DONE) << i;
+        EXPECT_EQ(check_slot(bulk, table[i], reply, frames_read), JOB_DONE) << i;
         EXPECT_EQ(frames_read, frames[i]) << i;
     }
     EXPECT_FALSE(exists(out()));
 
-    reply_state          = REPLY_ABORT;
+    reply                = REPLY_ABORT;
     uint32_t frames_read = 0;
-    EXPECT_EQ(check_slot(bulk, table[2], frames_read), JOB_CANCELLED);
+    EXPECT_EQ(check_slot(bulk, table[2], reply, frames_read), JOB_CANCELLED);
 }
 
 TEST_F(WriterTest, AbortStopsBeforeTheNextFrame) {
     open_bank(std::vector<BankSlot>{mono_slot(0, 1000)});
-    reply_state = REPLY_ABORT;
+    reply = REPLY_ABORT;
     EXPECT_EQ(write(table[0]), JOB_CANCELLED);
     const std::vector<uint8_t> written = read_bytes(out());
     ASSERT_EQ(written.size(), 44u);
@@ -207,7 +203,7 @@ TEST_F(WriterTest, OutputThatCannotBeCreatedIsAWriteError) {
     open_bank(std::vector<BankSlot>{mono_slot(0, 10)});
     const std::string missing = join(join(folder, "no-such-folder"), "00.wav");
     bool opened               = true;
-    EXPECT_EQ(write_slot(bulk, table[0], missing.c_str(), opened), JOB_WRITE_ERROR);
+    EXPECT_EQ(write_slot(bulk, table[0], missing.c_str(), reply, opened), JOB_WRITE_ERROR);
     EXPECT_FALSE(opened);
 }
 

@@ -17,8 +17,8 @@ struct CentredCase {
 
 // clang-format off
 const CentredCase CENTRED_CASES[] = {
-    {WM_USER,    JOB_QUESTION, "ZP-4 File Converter",      "03s.wav already exists. Overwrite?"},
-    {WM_COMMAND, IDM_ABOUT,    "About ZP-4 File Conveter", "ZP-4 file to WAVE Extractor Version 1.0"},
+    {WM_JOB_STATUS, JOB_QUESTION, "ZP-4 File Converter",      "03s.wav already exists. Overwrite?"},
+    {WM_COMMAND,    IDM_ABOUT,    "About ZP-4 File Conveter", "ZP-4 file to WAVE Extractor Version 1.0"},
 };
 // clang-format on
 
@@ -71,7 +71,7 @@ TEST_F(DialogsTest, PromptStoresTheAnswerAsTheReply) {
             wait_until([dialog] { return !IsWindow(dialog); });
             return 0; // the reply if the key did nothing
         });
-        SendMessageA(window, WM_USER, JOB_QUESTION, 0);
+        SendMessageA(window, WM_JOB_STATUS, JOB_QUESTION, 0);
         EXPECT_EQ(watcher.stop().size(), 1u);
         EXPECT_EQ(reply_state.load(), c.reply) << "button " << c.button << ", key " << c.key;
     }

@@ -5,6 +5,7 @@
 #include "extract_job.h"
 #include "job_status.h"
 #include "program.h"
+#include "window_host.h"
 #include "window_state.h"
 #include <gtest/gtest.h>
 

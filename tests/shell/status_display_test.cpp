@@ -50,9 +50,9 @@ TEST_F(StatusDisplayTest, EachFinalCodeShowsItsBoxThenSetsTheMenusIdle) {
             while_open = menus();
             return IDOK;
         });
-        EXPECT_EQ(SendMessageA(window, WM_USER, JOB_WRITING, 0), 0);
+        EXPECT_EQ(SendMessageA(window, WM_JOB_STATUS, JOB_WRITING, 0), 0);
         EXPECT_EQ(menus(), BUSY) << c.code;
-        EXPECT_EQ(SendMessageA(window, WM_USER, c.code, 0), 0);
+        EXPECT_EQ(SendMessageA(window, WM_JOB_STATUS, c.code, 0), 0);
         const std::vector<SeenDialog> seen = watcher.stop();
         EXPECT_EQ(menus(), IDLE) << c.code;
         ASSERT_EQ(seen.size(), c.text != nullptr ? 1u : 0u) << c.code;

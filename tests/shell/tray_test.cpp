@@ -85,7 +85,7 @@ TEST_F(TrayTest, MinimiseHidesTheWindowBehindTheIconUntilADoubleClick) {
 
 TEST_F(TrayTest, AnimationRunsInTheTrayWhileAJobRunsAndGoesOnWhereItStopped) {
     busy_flag = 1; // as the job sets it
-    SendMessageA(window, WM_USER, JOB_WRITING, 0);
+    SendMessageA(window, WM_JOB_STATUS, JOB_WRITING, 0);
     EXPECT_FALSE(timer_ran(window)) << "the shown window does not animate";
 
     ShowWindow(window, SW_MINIMIZE);
@@ -97,7 +97,7 @@ TEST_F(TrayTest, AnimationRunsInTheTrayWhileAJobRunsAndGoesOnWhereItStopped) {
 
     ShowWindow(window, SW_MINIMIZE);
     EXPECT_EQ(frames_shown(2), (std::vector<WORD>{141, 132}));
-    SendMessageA(window, WM_USER, JOB_CANCELLED, 0); // final, and without a box
+    SendMessageA(window, WM_JOB_STATUS, JOB_CANCELLED, 0); // final, and without a box
     busy_flag = 0;
     EXPECT_EQ(ui.tray_record.hIcon, icon(IDI_RESTING));
     EXPECT_FALSE(timer_ran(window));

@@ -87,8 +87,10 @@ TEST_F(MkbankTest, RefusesFilesTheBankCannotHold) {
         {{"b.zp4", "--mono", "1=mono.wav", "--mono", "1=mono.wav"}, 1, "mono slot 1 given twice"},
         {{"b.zp4", "--mono", "0=missing.wav"}, 1, "missing.wav: cannot read"},
         {{"b.zp4", "--mono", "x=mono.wav"}, 1, "expected N=IN.wav"},
-        {{"b.zp4", "--loud", "0=mono.wav"}, 64, "unexpected '--loud'"},
-        {{"b.zp4"}, 64, "missing arguments"},
+        {{"b.zp4", "--loud", "0=mono.wav"},
+         64,
+         "mkbank: unknown option --loud\nTry 'mkbank --help'"},
+        {{"b.zp4"}, 64, "give either --demo or the slots"},
         {{"full.zp4", "--demo"}, 1, "cannot write full.zp4: No space left on device"},
     };
     for (const Case& c : cases) {

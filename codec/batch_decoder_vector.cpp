@@ -1,19 +1,20 @@
-// The vector path of decode_blocks: eight blocks in the eight 32-bit lanes of AVX2 registers,
-// every lane taking the decoder's steps for its own block, or sixteen in AVX-512 registers. Built
+// The vector lanes of decode_blocks: eight blocks in the eight 32-bit lanes of AVX2 registers,
+// every lane taking decode_block's steps for its own block, or sixteen in AVX-512 registers. Built
 // where the compiler can target AVX2 for one function at a time and the build is not for Windows
 // (whose 64-bit ABI does not keep the stack aligned for spilled 32-byte registers); it runs only
 // when the processor has AVX2, and the sixteen-lane part when it also has AVX-512F and BW.
 #include "batch_decoder.h"
 
 #include "decoder.h"
-#include "step_tables.h"
 
 #if defined(__GNUC__) && defined(__x86_64__) && !defined(_WIN32)
 #define HAVE_AVX2_PATH 1
 // GCC 12 takes the undefined source operand of the unmasked 512-bit intrinsics for an
-// uninitialised variable (fixed in GCC 13).
+// uninitialised variable (fixed in GCC 13); it reports it inside the header.
+#pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #include <immintrin.h>
+#pragma GCC diagnostic pop
 #endif
 
 #ifdef HAVE_AVX2_PATH
@@ -60,11 +61,26 @@ AVX2 __m256i shift_right(__m256i x, int bits) {
     return _mm256_srl_epi32(x, _mm_cvtsi32_si128(bits));
 }
 
+// The index adjust table's entries for magnitudes 32..63 as bytes, 16 in each 128-bit half of
+// both registers, for byte shuffles to look up; magnitudes 0..31 all shrink the step by one.
+struct AdjustRegisters {
+    __m256i low, high;
+};
+
+AVX2 AdjustRegisters load_adjust() {
+    uint8_t low[16], high[16];
+    for (int i = 0; i < 16; ++i) {
+        low[i]  = uint8_t(index_adjust[32 + i]);
+        high[i] = uint8_t(index_adjust[48 + i]);
+    }
+    return {_mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(low))),
+            _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(high)))};
+}
+
 // The block layout (see block_format.cpp) read from big-endian 32-bit words: word 0 holds
 // first_sample, start_index, min_index and range_exponent, the top two bits of word 1
 // table_select, and code k occupies the 7 bits from bit 39 + 7k, at most two words.
-AVX2 void load_group(const uint8_t* blocks, Group& g, const __m256i adjust_low,
-                     const __m256i adjust_high) {
+AVX2 void load_group(const uint8_t* blocks, Group& g, const AdjustRegisters& adjust) {
     __m256i words[8];
     for (int i = 0; i < LANES; ++i)
         words[i] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(blocks + i * BLOCK_BYTES));
@@ -103,8 +119,8 @@ AVX2 void load_group(const uint8_t* blocks, Group& g, const __m256i adjust_low,
         const __m256 from_table = _mm256_castsi256_ps(_mm256_slli_epi32(magnitude, 26));
         const __m256 upper_half = _mm256_castsi256_ps(_mm256_slli_epi32(magnitude, 27));
         const __m256 looked_up  = _mm256_blendv_ps(
-             _mm256_castsi256_ps(_mm256_shuffle_epi8(adjust_low, magnitude)),
-             _mm256_castsi256_ps(_mm256_shuffle_epi8(adjust_high, magnitude)), upper_half);
+             _mm256_castsi256_ps(_mm256_shuffle_epi8(adjust.low, magnitude)),
+             _mm256_castsi256_ps(_mm256_shuffle_epi8(adjust.high, magnitude)), upper_half);
         const __m256i change =
             _mm256_and_si256(_mm256_castps_si256(looked_up), _mm256_set1_epi32(0xFF));
         g.adjust[k] = _mm256_castps_si256(_mm256_blendv_ps(
@@ -179,23 +195,14 @@ AVX2 void store_group(Group& g, int16_t* out) {
 // Two groups at a time, so that one group's table lookups wait while the other computes.
 __attribute__((target("avx2"))) void decode_groups(const uint8_t* blocks, size_t groups,
                                                    int16_t* out) {
-    uint8_t low[16], high[16];
-    for (int i = 0; i < 16; ++i) {
-        low[i]  = uint8_t(index_adjust[32 + i]);
-        high[i] = uint8_t(index_adjust[48 + i]);
-    }
-    const __m256i adjust_low =
-        _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(low)));
-    const __m256i adjust_high =
-        _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(high)));
-
+    const AdjustRegisters adjust = load_adjust();
     Group a, b;
     constexpr size_t GROUP_BYTES   = LANES * BLOCK_BYTES;
     constexpr size_t GROUP_SAMPLES = LANES * BLOCK_SAMPLES;
     size_t i                       = 0;
     for (; i + 2 <= groups; i += 2) {
-        load_group(blocks + i * GROUP_BYTES, a, adjust_low, adjust_high);
-        load_group(blocks + (i + 1) * GROUP_BYTES, b, adjust_low, adjust_high);
+        load_group(blocks + i * GROUP_BYTES, a, adjust);
+        load_group(blocks + (i + 1) * GROUP_BYTES, b, adjust);
         __m256i value_a = a.first, index_a = a.start_index;
         __m256i value_b = b.first, index_b = b.start_index;
         for (int k = 0; k < BLOCK_CODES; ++k) {
@@ -206,7 +213,7 @@ __attribute__((target("avx2"))) void decode_groups(const uint8_t* blocks, size_t
         store_group(b, out + (i + 1) * GROUP_SAMPLES);
     }
     if (i < groups) {
-        load_group(blocks + i * GROUP_BYTES, a, adjust_low, adjust_high);
+        load_group(blocks + i * GROUP_BYTES, a, adjust);
         __m256i value = a.first, index = a.start_index;
         for (int k = 0; k < BLOCK_CODES; ++k)
             decode_sample(a, k, value, index);
@@ -330,15 +337,7 @@ AVX512 void decode_wide_sample(const StepRegisters& r, WideGroup& g, int k, __m5
 // Two wide groups (32 blocks) at a time, as decode_groups runs two groups.
 __attribute__((target("avx2,avx512f,avx512bw"))) void
 decode_wide_groups(const uint8_t* blocks, size_t pairs, int16_t* out) {
-    uint8_t low[16], high[16];
-    for (int i = 0; i < 16; ++i) {
-        low[i]  = uint8_t(index_adjust[32 + i]);
-        high[i] = uint8_t(index_adjust[48 + i]);
-    }
-    const __m256i adjust_low =
-        _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(low)));
-    const __m256i adjust_high =
-        _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(high)));
+    const AdjustRegisters adjust = load_adjust();
     StepRegisters steps;
     load_steps(steps);
 
@@ -349,7 +348,7 @@ decode_wide_groups(const uint8_t* blocks, size_t pairs, int16_t* out) {
     for (size_t p = 0; p < pairs; ++p) {
         const uint8_t* in = blocks + p * 4 * GROUP_BYTES;
         for (int j = 0; j < 4; ++j)
-            load_group(in + j * GROUP_BYTES, g[j], adjust_low, adjust_high);
+            load_group(in + j * GROUP_BYTES, g[j], adjust);
         widen(g[0], g[1], a);
         widen(g[2], g[3], b);
         __m512i value_a = a.first, index_a = a.start_index;
@@ -377,24 +376,21 @@ bool processor_has_avx2() {
 
 } // namespace
 
-bool decode_blocks_vector(const uint8_t* blocks, size_t count, int16_t* out) {
-    if (!processor_has_avx2()) return false;
+size_t decode_blocks_vector(const uint8_t* blocks, size_t count, int16_t* out) {
+    if (!processor_has_avx2()) return 0;
     size_t wide = 0; // blocks taken 32 at a time in 512-bit registers
     if (processor_has_avx512()) {
         wide = count / (4 * LANES) * 4 * LANES;
         decode_wide_groups(blocks, count / (4 * LANES), out);
     }
-    const size_t whole = wide + (count - wide) / LANES * LANES;
     decode_groups(blocks + wide * BLOCK_BYTES, (count - wide) / LANES, out + wide * BLOCK_SAMPLES);
-    decode_blocks_portable(blocks + whole * BLOCK_BYTES, count - whole,
-                           out + whole * BLOCK_SAMPLES);
-    return true;
+    return wide + (count - wide) / LANES * LANES;
 }
 
 #else
 
-bool decode_blocks_vector(const uint8_t*, size_t, int16_t*) {
-    return false;
+size_t decode_blocks_vector(const uint8_t*, size_t, int16_t*) {
+    return 0;
 }
 
 #endif
