@@ -69,6 +69,10 @@ int main(int argc, char** argv) {
         std::fputs(usage_text, stdout);
         return EXIT_SUCCESS;
     }
+    if (argc == 2 && !std::strcmp(argv[1], "--version")) {
+        std::puts("mkbank " UNBANK_VERSION);
+        return EXIT_SUCCESS;
+    }
     if (argc < 3) return usage_error("missing arguments");
 
     const std::string out_path = argv[1];
