@@ -35,22 +35,26 @@ renders() {
 
 crlf_only() { ! grep -qv $'\r$' "$@"; }
 
-# The window named UNBANK appears on a virtual display under the 32-bit loader.
+# The window titled UNBANK appears on a virtual display under the 32-bit loader. Wine's
+# desktop is brought up first: the first window program of a session gets no window.
 starts_under_wine() {
-    local reason
+    local reason status
     if ! reason=$(cmake/wine-probe.sh); then
         echo "SKIPPED: the zip's UNBANK.exe under 32-bit Wine: $reason"
         return 0
     fi
     cmake/wine-session.sh start build/win32 || return 1
     (build_dir=$PWD/build/win32 && . cmake/wine-env.sh && xvfb-run -a sh -c '
+        tests/shell/desktop.sh start build/win32 || exit 1
         "$WINELOADER" "$1" >/dev/null 2>&1 &
+        status=1
         for i in $(seq 60); do
-            xwininfo -root -tree | grep -q "\"UNBANK\"" && exit 0
+            xwininfo -root -tree | grep -q "\"UNBANK\": " && status=0 && break
             sleep 0.5
         done
-        exit 1' sh "$1")
-    local status=$?
+        tests/shell/desktop.sh stop build/win32
+        exit $status' sh "$1")
+    status=$?
     cmake/wine-session.sh stop build/win32
     return $status
 }

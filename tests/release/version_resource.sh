@@ -5,19 +5,21 @@
 license=$(dirname "$0")/../../LICENSE
 version=$1
 shift
+tab=$(printf '\t')
+rows=$(exiftool -T -FileName -FileVersionNumber -ProductVersionNumber -FileVersion \
+    -ProductVersion -ProductName -OriginalFileName -FileDescription -LegalCopyright "$@") || exit 1
+[ "$(printf '%s\n' "$rows" | grep -c .)" = $# ] || exit 1
 status=0
-for program; do
-    expected=$(printf '%s\n' "$version.0" "$version.0" "$version" "$version" UNBANK \
-        "$(basename "$program")")
-    got=$(exiftool -s3 -FileVersionNumber -ProductVersionNumber -FileVersion -ProductVersion \
-        -ProductName -OriginalFileName "$program")
-    description=$(exiftool -s3 -FileDescription "$program")
-    copyright=$(exiftool -s3 -LegalCopyright "$program")
-    if [ "$got" != "$expected" ] || [ -z "$description" ] || [ -z "$copyright" ] ||
-        ! grep -qxF "$copyright" "$license"; then
-        printf '%s: the version resource reads\n%s\n%s\n%s\n' "$program" "$got" "$description" \
-            "$copyright"
+while IFS=$tab read -r name numbers_file numbers_product file product_version product original \
+    description copyright; do
+    if [ "$numbers_file $numbers_product $file $product_version $product $original" != \
+        "$version.0 $version.0 $version $version UNBANK $name" ] ||
+        [ "$description" = - ] || ! grep -qxF -- "$copyright" "$license"; then
+        echo "$name: the version resource reads: $numbers_file, $numbers_product, $file," \
+            "$product_version, $product, $original, $description, $copyright"
         status=1
     fi
-done
+done <<EOF
+$rows
+EOF
 exit $status
