@@ -69,9 +69,9 @@ set(debian ${CMAKE_CURRENT_LIST_DIR}/debian)
 configure_file(${debian}/copyright.in ${CMAKE_BINARY_DIR}/copyright @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
-# The package's changelog (a package without one is faulty), dated when the build was made
+# The package's changelog (a package without one is faulty), dated the day the build was made
 # or at SOURCE_DATE_EPOCH, and what lintian is told about the static unbank.
-string(TIMESTAMP package_date "%a, %d %b %Y %H:%M:%S +0000" UTC)
+string(TIMESTAMP package_date "%a, %d %b %Y 00:00:00 +0000" UTC)
 configure_file(${debian}/changelog.in ${CMAKE_BINARY_DIR}/changelog @ONLY)
 add_custom_command(OUTPUT changelog.gz COMMAND gzip -9 -n -k -f changelog DEPENDS changelog)
 add_custom_target(package_changelog ALL DEPENDS changelog.gz)
