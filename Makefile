@@ -1,6 +1,7 @@
 # make demo: installs what is missing, builds, makes a demo bank and extracts it.
 # make test: installs what is missing, builds every configuration, runs every test.
 # make fuzz: runs every fuzz target for FUZZ_SECONDS (60) each.
+# make mutants: how many planted faults the tests catch (tests/mutants/).
 
 # clang and libclang-rt-14-dev (its libFuzzer runtime) build the fuzz targets; util-linux
 # gives the fault tests prlimit.
@@ -17,7 +18,7 @@ JOBS     ?= 2
 FUZZ_SECONDS ?= 60
 
 .PHONY: all deps deps-bench build build-native build-fuzz test test-native test-asan test-tsan \
-        test-fuzz fuzz test-win64 test-win32 demo bench format clean
+        test-fuzz fuzz test-win64 test-win32 mutants demo bench format clean
 
 all: build
 
@@ -93,6 +94,11 @@ fuzz: build-fuzz
 	FUZZ_SECONDS=$(FUZZ_SECONDS) ctest --preset fuzz -j$(JOBS)
 
 test: build test-native test-asan test-tsan test-fuzz test-win64 test-win32
+
+# Plants each fault of tests/mutants/faults.txt in turn, rebuilds and runs the suite that must
+# catch it; MUTANTS="word..." takes only the faults whose heading holds one of the words.
+mutants: build
+	xvfb-run -a -s "-screen 0 1024x768x24" python3 tests/mutants/run_mutants.py $(MUTANTS)
 
 demo: build-native
 	rm -rf demo && mkdir -p demo
