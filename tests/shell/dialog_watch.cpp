@@ -2,85 +2,69 @@
 
 namespace {
 
-constexpr DWORD POLL_MS = 5;
+std::string text_of(HWND window) {
+    char text[512] = "";
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
 
 BOOL CALLBACK read_static(HWND child, LPARAM context) {
     SeenDialog& seen = *reinterpret_cast<SeenDialog*>(context);
-    char class_name[16];
-    GetClassNameA(child, class_name, sizeof class_name);
-    if (lstrcmpiA(class_name, "Static") != 0 || !IsWindowVisible(child)) return TRUE;
-    const std::string text = window_text(child);
+    char kind[16];
+    GetClassNameA(child, kind, sizeof kind);
+    if (lstrcmpiA(kind, "Static") != 0 || !IsWindowVisible(child)) return TRUE;
     if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
         seen.icon = seen.icon || SendMessageA(child, STM_GETICON, 0, 0) != 0;
-    else if (!text.empty())
-        seen.text += (seen.text.empty() ? "" : "\n") + text;
+    else if (!text_of(child).empty())
+        seen.text += (seen.text.empty() ? "" : "\n") + text_of(child);
     return TRUE;
 }
 
 } // namespace
 
 bool wait_until(const std::function<bool()>& condition, DWORD timeout_ms) {
-    const DWORD start = GetTickCount();
-    while (!condition()) {
+    for (const DWORD start = GetTickCount(); !condition(); Sleep(5))
         if (GetTickCount() - start > timeout_ms) return false;
-        Sleep(POLL_MS);
-    }
     return true;
 }
 
 HWND wait_for_dialog(DWORD process_id, const char* caption, DWORD timeout_ms) {
     HWND dialog = nullptr;
-    auto found  = [&] {
-        while ((dialog = FindWindowExA(nullptr, dialog, "#32770", caption)) != nullptr) {
+    wait_until(
+        [&] {
             DWORD owner = 0;
-            GetWindowThreadProcessId(dialog, &owner);
-            if (owner == process_id && IsWindowVisible(dialog)) return true;
-        }
-        return false;
-    };
-    wait_until(found, timeout_ms);
+            while ((dialog = FindWindowExA(nullptr, dialog, "#32770", caption)) != nullptr)
+                if (GetWindowThreadProcessId(dialog, &owner) && owner == process_id &&
+                    IsWindowVisible(dialog))
+                    return true;
+            return false;
+        },
+        timeout_ms);
     return dialog;
 }
 
-std::string window_text(HWND window) {
-    char text[512] = "";
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
 SeenDialog read_dialog(HWND dialog) {
-    SeenDialog seen{window_text(dialog), "", false};
+    SeenDialog seen{text_of(dialog), "", false};
     EnumChildWindows(dialog, read_static, LPARAM(&seen));
     return seen;
 }
 
-void press(HWND dialog, int button) {
-    PostMessageA(dialog, WM_COMMAND, WPARAM(button), 0);
-}
-
-void type_file_name(HWND open_dialog, const std::string& name) {
-    HWND field = GetDlgItem(open_dialog, 0x47C); // cmb13
-    HWND combo = FindWindowExA(field, nullptr, "ComboBox", nullptr);
-    HWND edit  = FindWindowExA(combo != nullptr ? combo : field, nullptr, "Edit", nullptr);
-    SendMessageA(edit, WM_SETTEXT, 0, LPARAM(name.c_str()));
-}
-
-DialogWatcher::DialogWatcher(Answer answer)
-    : answer_(std::move(answer)), thread_([this] {
-          while (!stopping_) {
-              HWND dialog = wait_for_dialog(GetCurrentProcessId(), nullptr, POLL_MS);
+DialogWatcher::DialogWatcher(std::function<int(HWND)> answer)
+    : thread([this, answer] {
+          while (!stopping) {
+              HWND dialog = wait_for_dialog(GetCurrentProcessId(), nullptr, 5);
               if (dialog == nullptr) continue;
-              seen_.push_back(read_dialog(dialog));
-              press(dialog, answer_(dialog));
+              seen.push_back(read_dialog(dialog));
+              PostMessageA(dialog, WM_COMMAND, WPARAM(answer(dialog)), 0);
               // One that ignores the answer is cancelled, so the test fails instead of hanging.
               auto gone = [dialog] { return !IsWindowVisible(dialog); };
-              if (!wait_until(gone)) press(dialog, IDCANCEL);
+              if (!wait_until(gone)) PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
               wait_until(gone);
           }
       }) {}
 
 std::vector<SeenDialog> DialogWatcher::stop() {
-    stopping_ = true;
-    if (thread_.joinable()) thread_.join();
-    return seen_;
+    stopping = true;
+    if (thread.joinable()) thread.join();
+    return seen;
 }

@@ -1,25 +1,14 @@
 #!/bin/sh
-# small_disk.sh mount|unmount DIR, or small_disk.sh around DIR COMMAND...
-# A real disk of 2 MiB for the tests of a full disk: a tmpfs mounted at DIR, for the whole run
-# (mount, unmount) or for one command (around). Mounting needs root; where it fails, DIR stays
-# an ordinary folder and the tests that need the disk say so and skip.
-set -u
-mode=$1 dir=$2
-shift 2
-case "$mode" in
+# small_disk.sh mount|unmount DIR: a real disk of 2 MiB for the tests of a full disk, a tmpfs
+# mounted at DIR for the run. Mounting needs root; where it fails, DIR stays an ordinary folder
+# and the tests that need the disk say so and skip.
+case "$1" in
 mount)
-    mkdir -p "$dir"
-    while mountpoint -q "$dir"; do umount "$dir" || exit 1; done # left by a run cut short
-    mount -t tmpfs -o size=2m tmpfs "$dir" || echo "no 2 MiB disk at $dir: its tests skip"
+    mkdir -p "$2"
+    while mountpoint -q "$2"; do umount "$2" || exit 1; done # left by a run cut short
+    mount -t tmpfs -o size=2m tmpfs "$2" || echo "no 2 MiB disk at $2: its tests skip"
     ;;
 unmount) # lazily where a program still holds the folder
-    while mountpoint -q "$dir"; do umount "$dir" 2>/dev/null || umount -l "$dir" || exit 1; done
-    ;;
-around)
-    sh "$0" mount "$dir"
-    "$@"
-    status=$?
-    sh "$0" unmount "$dir"
-    exit $status
+    while mountpoint -q "$2"; do umount "$2" 2>/dev/null || umount -l "$2" || exit 1; done
     ;;
 esac
