@@ -5,7 +5,7 @@
 
 # clang and libclang-rt-14-dev (its libFuzzer runtime) build the fuzz targets; util-linux
 # gives the fault tests prlimit.
-PACKAGES := cmake make g++ googletest libbenchmark-dev python3 \
+PACKAGES := cmake make g++ googletest libgtest-dev libbenchmark-dev python3 \
             g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 xvfb xauth \
             clang libclang-rt-14-dev util-linux
 # The 32-bit release runs its tests under 32-bit Wine, from Debian's i386 architecture.
@@ -110,6 +110,7 @@ demo: build-native
 # Throughput of the decoders and the slot writer, then the whole extraction side by side with
 # ffmpeg and cp (bench/compare.sh).
 bench: build-native deps-bench
+	cmake --build --preset native -j$(JOBS) --target codec_bench engine_bench
 	$(NATIVE)/codec_bench
 	$(NATIVE)/engine_bench
 	bench/compare.sh $(NATIVE)
