@@ -25,8 +25,9 @@ def read_faults():
     return faults
 
 
-def run(*command):
-    return subprocess.run(command, cwd=ROOT, capture_output=True).returncode == 0
+def run(*command):  # output to nowhere: Wine's lasting processes would hold a pipe open
+    return subprocess.run(command, cwd=ROOT, stdout=subprocess.DEVNULL,
+                          stderr=subprocess.DEVNULL).returncode == 0
 
 
 def caught(fault):
