@@ -64,18 +64,4 @@ TEST(ReadSlotTable, MonoAndStereoRecordsTakeTheirOwnFields) {
     }
 }
 
-// A directory cut short counts only the records read whole; a cut record is never pieced
-// together from the bytes of the one before it.
-TEST(ReadSlotTable, DirectoryCutShortCountsWholeRecordsOnly) {
-    Bytes image                = empty_bank();
-    image[mono_record(2) + 21] = 0;
-    image[mono_record(3) + 21] = 0;
-    // clang-format off
-    const std::pair<size_t, int> cases[] = {{mono_record(0), 0}, {mono_record(3) + 21, 1},
-        {mono_record(3) + 25, 1}, {mono_record(4), 2}, {stereo_record(0) + 27, 2}};
-    // clang-format on
-    for (const auto& [length, count] : cases)
-        EXPECT_EQ(load(Bytes(image.begin(), image.begin() + long(length))).count, count) << length;
-}
-
 } // namespace

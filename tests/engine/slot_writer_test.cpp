@@ -65,26 +65,4 @@ TEST_F(WriterTest, WritesEverySlotExactly) {
                                        "03s.wav* 04.wav* 05.wav* 06.wav*");
 }
 
-// The writer leaves what it decoded before the failure; a check counts the same frames.
-TEST_F(WriterTest, ReadFailuresReturnOneAfterWhatCouldBeDecoded) {
-    const int32_t size  = int32_t(read_bytes(join(folder, "bank.zp4")).size());
-    const SlotInfo mono = table[0], stereo = table[7];
-    const std::pair<SlotInfo, uint32_t> cases[] = {
-        // the slot, the frames decoded before
-        {{mono.id, 0, -32, 0, mono.total_samples}, 0},
-        {{mono.id, 0, size - 3 * 32, 0, mono.total_samples}, 96},
-        {{mono.id, 0, size - 32 * 32, 0, -5}, 1024}, // an end below the start: endless
-        {{stereo.id, 0, stereo.data_offset, size, stereo.total_samples}, 0},
-        {{mono.id, 0, size, 0, 0}, 0}, // no frames still take one block
-    };
-    for (const auto& [slot, frames] : cases) {
-        EXPECT_EQ(write(slot), JOB_READ_ERROR) << frames;
-        EXPECT_EQ(read_bytes(join(folder, "out.wav")).size(),
-                  44 + 2 * frames * (is_stereo(slot) ? 2 : 1));
-        uint32_t frames_read = 12345;
-        EXPECT_EQ(check_slot(bulk, slot, reply, frames_read), JOB_READ_ERROR) << frames;
-        EXPECT_EQ(frames_read, frames);
-    }
-}
-
 } // namespace
