@@ -4,7 +4,7 @@
 # make mutants: how many planted faults the tests catch (tests/mutants/).
 
 # clang and libclang-rt-14-dev (its libFuzzer runtime) build the fuzz targets; util-linux
-# gives the fault tests prlimit.
+# gives the process tests of unbank prlimit; libgtest-dev the host builds GoogleTest.
 PACKAGES := cmake make g++ googletest libgtest-dev libbenchmark-dev python3 \
             g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 xvfb xauth \
             clang libclang-rt-14-dev util-linux
