@@ -1,11 +1,12 @@
 # make demo: installs what is missing, builds, makes a demo bank and extracts it.
 # make test: installs what is missing, builds every configuration, runs every test.
 # make fuzz: runs every fuzz target for FUZZ_SECONDS (60) each.
+# make mutants: how many planted faults the tests catch (tests/mutants/).
 # make dist: the release files in build/dist; make dist-check: each checked as received.
 
 # clang and libclang-rt-14-dev (its libFuzzer runtime) build the fuzz targets; util-linux
-# gives the fault tests prlimit.
-PACKAGES := cmake make g++ googletest libbenchmark-dev python3 \
+# gives the process tests of unbank prlimit; libgtest-dev the host builds GoogleTest.
+PACKAGES := cmake make g++ googletest libgtest-dev libbenchmark-dev python3 \
             g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 xvfb xauth \
             clang libclang-rt-14-dev util-linux
 # Two tests need these: the bash completions run on bash-completion's helpers, and exiftool
@@ -24,7 +25,8 @@ JOBS     ?= 2
 FUZZ_SECONDS ?= 60
 
 .PHONY: all deps deps-bench build build-native build-fuzz test test-native test-asan test-tsan \
-        test-fuzz fuzz test-win64 test-win32 demo bench deps-dist dist dist-check format clean
+        test-fuzz fuzz test-win64 test-win32 mutants demo bench deps-dist dist dist-check format \
+        clean
 
 all: build
 
@@ -101,6 +103,11 @@ fuzz: build-fuzz
 
 test: build test-native test-asan test-tsan test-fuzz test-win64 test-win32
 
+# Plants each fault of tests/mutants/faults.txt in turn, rebuilds and runs the suite that must
+# catch it; MUTANTS="word..." takes only the faults whose heading holds one of the words.
+mutants: build
+	xvfb-run -a -s "-screen 0 1024x768x24" python3 tests/mutants/run_mutants.py $(MUTANTS)
+
 demo: build-native
 	rm -rf demo && mkdir -p demo
 	$(NATIVE)/mkbank demo/demo.zp4 --demo
@@ -111,6 +118,7 @@ demo: build-native
 # Throughput of the decoders and the slot writer, then the whole extraction side by side with
 # ffmpeg and cp (bench/compare.sh).
 bench: build-native deps-bench
+	cmake --build --preset native -j$(JOBS) --target codec_bench engine_bench
 	$(NATIVE)/codec_bench
 	$(NATIVE)/engine_bench
 	bench/compare.sh $(NATIVE)

@@ -8,7 +8,7 @@
 
 namespace {
 
-// The man page unbank.1 shows these same lines; a test holds the two together.
+// The man page unbank.1 shows these same lines.
 const char usage_text[] =
     "usage: unbank [options] BANK.zp4...\n"
     "  -o, --output DIR    folder to write into, created if missing; with several banks\n"

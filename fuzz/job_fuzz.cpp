@@ -108,9 +108,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     ScriptedHost host;
     host.folder = scratch.out.string();
-    std::snprintf(bulk_path, sizeof bulk_path, "%s", scratch.bank.c_str());
-    start_job(host);
-    wait_for_job_end(); // a hang shows as libFuzzer's timeout
+    run_job(scratch.bank.string(), host); // a hang shows as libFuzzer's timeout
     if (host.codes.empty()) fail("job ended without a code", "");
     const int32_t code = host.codes.back();
     const bool defined = code == JOB_DONE || code == JOB_READ_ERROR || code == JOB_WRITE_ERROR ||
@@ -120,7 +118,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // One repaint when writing begins, one per slot done and one at the end; the folder is
     // fresh, so no slot is skipped.
-    const bool wrote         = host.total_at_start >= 0;
+    const bool wrote         = host.codes.front() == JOB_WRITING;
     const int32_t slots_done = wrote ? int32_t(host.repaints.size()) - 2 : 0;
     check_folders(scratch, wrote ? code : JOB_DONE, slots_done);
     return 0;

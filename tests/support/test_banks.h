@@ -1,33 +1,43 @@
-// Banks, folders and expected files for the engine tests.
+// Banks, folders and files for the tests of every folder.
 #pragma once
 #include "bank_builder.h"
-#include <cstdint>
 #include <string>
 #include <vector>
 
-// A fresh, empty folder for the running test under the system's temporary folder; name
-// tells apart several folders of one test.
-std::string fresh_folder(const std::string& name = "");
+using Bytes = std::vector<uint8_t>;
 
+// A fresh, empty folder for the running test under the system's temporary folder.
+std::string fresh_folder();
 std::string join(const std::string& folder, const std::string& name);
+Bytes read_bytes(const std::string& path);
+void write_bytes(const std::string& path, const Bytes& bytes);
 
-// A repeatable signal made with integer arithmetic only: a triangle with noise on it.
-std::vector<int16_t> test_signal(size_t length, uint32_t seed);
-
+// A mono slot of a repeatable signal, a triangle with noise on it.
 BankSlot mono_slot(int number, size_t frames);
-BankSlot stereo_slot(int number, size_t frames);
-
-// Builds the bank and writes it into folder as name; returns its path.
+// Slots of the catalogue by their files' names ("07.wav", "00s.wav"): folder_contents knows
+// those files by their hashes.
+std::vector<BankSlot> known_slots(const std::vector<std::string>& names);
+Bytes bank_image(const std::vector<BankSlot>& slots);
+// Writes the bank into folder as name; returns its path.
 std::string write_bank(const std::string& folder, const std::string& name,
                        const std::vector<BankSlot>& slots);
 
-std::vector<uint8_t> read_bytes(const std::string& path);
-void write_bytes(const std::string& path, const std::vector<uint8_t>& bytes);
-bool exists(const std::string& path);
-// The names of what folder holds, sorted.
-std::vector<std::string> names_in(const std::string& folder);
-// True when folder is the top of a disk of 2 MiB, as tests/support/small_disk.sh mounts one.
+// Two headers and the directory's 100 mono and 50 stereo records, all empty, and nothing more.
+Bytes empty_bank();
+size_t mono_record(int slot);
+size_t stereo_record(int slot);
+// Writes the bytes given as hex ("10 00 00") at offset.
+void put_hex(Bytes& image, size_t at, const char* hex);
+// Points the data of mono slot n below the file's first byte.
+void poke_negative_data_start(Bytes& image, int n);
+
+// True when folder lies on a disk of 2 MiB, the tests' full disk.
 bool is_small_disk(const std::string& folder);
 
-// The WAV file the extractor must write for a slot: header and the decoded blocks.
-std::vector<uint8_t> expected_wav(const BankSlot& slot);
+// A file of the user's that a job must leave alone; longer than most catalogue files, so that
+// one written over it without emptying it first shows.
+void plant(const std::string& path);
+// What a user finds under folder, sorted, banks (".zp4") left out: "NAME*" a catalogue file
+// with its known contents, "NAME" a file as plant() left it, "NAME/" an empty folder, "NAME?"
+// any other file; those in folders as "FOLDER/NAME*".
+std::string folder_contents(const std::string& folder);
