@@ -141,16 +141,6 @@ TEST_F(FaultTest, BankEndingInsideASlotKeepsTheSlotsBeforeIt) {
     }
 }
 
-TEST_F(FaultTest, BankThatIsAFolderOrMissingIsAReadError) {
-    fs::create_directories(join(folder, "folder.zp4"));
-    for (const char* bank : {"folder.zp4", "missing.zp4"}) {
-        const ProgramRun run = unbank({"-q", bank});
-        EXPECT_EQ(run.status, 1) << bank;
-        EXPECT_NE(run.err.find("Read error"), std::string::npos) << bank;
-        EXPECT_EQ(everything(), Names{"folder.zp4"}) << bank;
-    }
-}
-
 // Waits until path exists and holds at least size bytes; false after 30 s.
 bool wait_for_file(const std::string& path, uintmax_t size) {
     const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(30);

@@ -1,7 +1,7 @@
 // unbank on whole collections: several banks, damaged slots, the test mode, the summary.
 #include "bulk_file.h"
-#include "run_program.h"
 #include "test_banks.h"
+#include "unbank_under_test.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -44,7 +44,7 @@ class RescueTest : public ::testing::Test {
         write_bytes(join(folder, name), image);
     }
 
-    ProgramRun unbank(const Args& args) const { return run_program(UNBANK_PATH, args, folder); }
+    ProgramRun unbank(const Args& args) const { return run_unbank(args, folder); }
 
     std::string folder;
 };
