@@ -20,9 +20,9 @@ PAIRS=${PAIRS:-7}
 BEFORE=${BEFORE:+$(realpath "$BEFORE")}
 SESSION=$(realpath "$(dirname "$0")/../cmake/wine-session.sh")
 WINE_RUN=$(dirname "$SESSION")/wine-run.sh
-BUILDS=()
+BUILDS=() NAMES=()
 for build in ${WINDOWS-build/win64}; do
-    if [ -x "$build/bin/unbank.exe" ]; then BUILDS+=("$(realpath "$build")"); fi
+    if [ -x "$build/bin/unbank.exe" ]; then BUILDS+=("$(realpath "$build")") NAMES+=("$build"); fi
 done
 
 # 20 mono and 10 stereo slots of 12387 blocks per channel: 495480 of the 495490 blocks that fit
@@ -122,7 +122,7 @@ print_windows() {
     for i in "${!BUILDS[@]}"; do
         exe=$(median <"exe$i.times")
         start=$(median <"start$i.times")
-        awk -v b="${BUILDS[i]##*/}" -v e="$exe" -v s="$start" -v n="$eight" 'BEGIN {
+        awk -v b="${NAMES[i]}" -v e="$exe" -v s="$start" -v n="$eight" 'BEGIN {
             printf "| `unbank.exe` %s under Wine, less its start-up %.3f s | %.3f s | %.2f |\n", b, s, e - s, (e - s) / n
         }'
     done
