@@ -11,9 +11,12 @@
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
 #define HAVE_AVX2_PATH 1
 // GCC 12 takes the undefined source operand of the unmasked 512-bit intrinsics for an
-// uninitialised variable (fixed in GCC 13); it reports it inside the header.
+// uninitialised variable (fixed in GCC 13); it reports it inside the header. Clang has no such
+// warning to silence.
 #pragma GCC diagnostic push
+#ifndef __clang__
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #include <immintrin.h>
 #pragma GCC diagnostic pop
 #endif
