@@ -1,23 +1,30 @@
 # make demo: installs what is missing, builds, makes a demo bank and extracts it.
 # make test: installs what is missing, builds every configuration, runs every test.
 # make fuzz: runs every fuzz target for FUZZ_SECONDS (60) each.
+# make dist: the release files in build/dist; make dist-check: each checked as received.
 
 # clang and libclang-rt-14-dev (its libFuzzer runtime) build the fuzz targets; util-linux
 # gives the fault tests prlimit.
 PACKAGES := cmake make g++ googletest libbenchmark-dev python3 \
             g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 xvfb xauth \
             clang libclang-rt-14-dev util-linux
+# Two tests need these: the bash completions run on bash-completion's helpers, and exiftool
+# reads the Windows programs' version resources back.
+PACKAGES += bash-completion libimage-exiftool-perl
 # The 32-bit release runs its tests under 32-bit Wine, from Debian's i386 architecture.
 I386_PACKAGES := wine32:i386
 # make bench alone needs these: the peer it is compared with, the synthesiser of its test
 # audio, and /usr/bin/time for peak memory.
 BENCH_PACKAGES := ffmpeg sox time
+# make dist needs zip and CPack's dpkg-shlibdeps (dpkg-dev); make dist-check lintian, unzip,
+# man, and xwininfo to see the Windows program's window.
+DIST_PACKAGES := zip unzip dpkg-dev lintian man-db x11-utils
 NATIVE   := build/native/bin
 JOBS     ?= 2
 FUZZ_SECONDS ?= 60
 
 .PHONY: all deps deps-bench build build-native build-fuzz test test-native test-asan test-tsan \
-        test-fuzz fuzz test-win64 test-win32 demo bench format clean
+        test-fuzz fuzz test-win64 test-win32 demo bench deps-dist dist dist-check format clean
 
 all: build
 
@@ -109,6 +116,18 @@ bench: build-native deps-bench
 	$(NATIVE)/codec_bench
 	$(NATIVE)/engine_bench
 	bench/compare.sh $(NATIVE)
+
+deps-dist: deps
+	@$(call install_missing,$(DIST_PACKAGES))
+
+# The Windows zip from the 32-bit release, the Debian package and the source archive.
+dist: build deps-dist
+	rm -rf build/dist
+	cmake --build --preset native --target package source_archive
+	cmake --build --preset win32 --target release_zip
+
+dist-check: dist
+	tests/release/check_release.sh
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

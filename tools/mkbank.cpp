@@ -20,20 +20,22 @@ const char usage_text[] =
     "  --mono N=IN.wav    a mono 16-bit PCM file into mono slot N (0..99)\n"
     "  --stereo N=IN.wav  a stereo 16-bit PCM file into stereo slot N (0..49)\n"
     "  -h, --help         this text\n"
+    "      --version      the version\n"
     "Audio is stored for playback at 32000 Hz; other rates are refused.\n";
 
-enum LongOnly { DEMO = 256, MONO, STEREO };
+enum LongOnly { DEMO = 256, MONO, STEREO, VERSION };
 
 // The leading ':' has a missing N=IN.wav reported as ':' rather than '?'.
 const char short_options[] = ":h";
 
 // clang-format off
 const option long_options[] = {
-    {"demo",   no_argument,       nullptr, DEMO},
-    {"mono",   required_argument, nullptr, MONO},
-    {"stereo", required_argument, nullptr, STEREO},
-    {"help",   no_argument,       nullptr, 'h'},
-    {nullptr,  0,                 nullptr, 0},
+    {"demo",    no_argument,       nullptr, DEMO},
+    {"mono",    required_argument, nullptr, MONO},
+    {"stereo",  required_argument, nullptr, STEREO},
+    {"help",    no_argument,       nullptr, 'h'},
+    {"version", no_argument,       nullptr, VERSION},
+    {nullptr,   0,                 nullptr, 0},
 };
 // clang-format on
 
@@ -104,6 +106,7 @@ int main(int argc, char** argv) {
          (option = getopt_long(argc, argv, short_options, long_options, nullptr)) != -1;) {
         switch (option) {
         case 'h': std::fputs(usage_text, stdout); return EXIT_SUCCESS;
+        case VERSION: std::puts("mkbank " UNBANK_VERSION); return EXIT_SUCCESS;
         case DEMO: demo = true; break;
         case MONO:
         case STEREO: slot_arguments.push_back({option == STEREO, optarg}); break;

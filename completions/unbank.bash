@@ -1,0 +1,21 @@
+# bash completion for unbank: its options, banks (.zp4) as operands, folders after -o.
+_unbank() {
+    local cur prev words cword split
+    _init_completion -s || return
+
+    case $prev in
+        -o | --output)
+            _filedir -d
+            return
+            ;;
+    esac
+    $split && return
+
+    if [[ $cur == -* ]]; then
+        COMPREPLY=($(compgen -W '-o --output -y --yes -n --no-clobber -k --keep-going
+            -t --test -l --list -q --quiet -h --help --version' -- "$cur"))
+        return
+    fi
+    _filedir zp4
+} &&
+    complete -F _unbank unbank

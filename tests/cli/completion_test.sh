@@ -1,0 +1,36 @@
+#!/bin/bash
+# The bash completions as bash-completion loads them, in a folder of known files:
+# completion_test.sh SOURCE_DIR
+source /usr/share/bash-completion/bash_completion || exit 1
+source "$1/completions/unbank.bash" && source "$1/completions/mkbank.bash" || exit 1
+folder=$(mktemp -d) && trap 'rm -rf "$folder"' EXIT
+cd "$folder" && mkdir banks out && touch a.zp4 B.ZP4 tone.wav notes.txt || exit 1
+status=0
+
+# expect "CANDIDATES" LINE: what the completion offers at the end of LINE, sorted. The words
+# are split as bash splits them: at blanks, and around the '=' of N=IN.wav.
+expect() {
+    COMP_LINE=$2 COMP_POINT=${#2} COMPREPLY=()
+    read -ra COMP_WORDS <<<"${2//=/ = }"
+    [[ $2 == *' ' ]] && COMP_WORDS+=('')
+    COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
+    "_${COMP_WORDS[0]}"
+    local got
+    got=$(printf '%s\n' "${COMPREPLY[@]}" | LC_ALL=C sort | xargs)
+    if [[ $got != "$1" ]]; then
+        echo "'$2': got '$got', expected '$1'"
+        status=1
+    fi
+}
+
+expect "--help --keep-going --list --no-clobber --output --quiet --test --version --yes \
+-h -k -l -n -o -q -t -y" "unbank -"
+expect "--no-clobber" "unbank --no"
+expect "banks out" "unbank -o "
+expect "banks out" "unbank --output="
+expect "B.ZP4 a.zp4 banks out" "unbank -q "
+expect "--demo --help --mono --stereo --version -h" "mkbank -"
+expect "a.zp4" "mkbank a"
+expect "banks out tone.wav" "mkbank a.zp4 --mono 3="
+expect "" "mkbank a.zp4 --stereo "
+exit $status

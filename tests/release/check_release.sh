@@ -1,0 +1,89 @@
+#!/bin/bash
+# check_release.sh: checks the release files in build/dist as the systems that receive them
+# would. Run from the source tree after make dist; make dist-check does both.
+cd "$(dirname "$0")/../.."
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/native/CMakeCache.txt)
+deb=build/dist/unbank_${version}_amd64.deb
+zip=build/dist/unbank-$version-windows-x86.zip
+tarball=build/dist/unbank-$version.tar.gz
+scratch=$(mktemp -d) && trap 'rm -rf "$scratch"' EXIT
+passed=0 failed=0
+
+# check WHAT COMMAND...: runs the command and counts it.
+check() {
+    if "${@:2}"; then
+        echo "ok: $1"
+        passed=$((passed + 1))
+    else
+        echo "FAILED: $1"
+        failed=$((failed + 1))
+    fi
+}
+
+# The package's own programs make a demo bank and write its six slots.
+extracts_demo_bank() {
+    (cd "$scratch" && "$1/mkbank" demo.zp4 --demo >/dev/null && "$1/unbank" -q -o wav demo.zp4) &&
+        [ "$(ls "$scratch/wav" | xargs)" = "00.wav 00s.wav 03.wav 05s.wav 07.wav 12.wav" ]
+}
+
+# man formats the page without a complaint, its footer naming the version.
+renders() {
+    local page
+    page=$(MANWIDTH=80 man -l "$1" 2>"$scratch/man.err") && [ ! -s "$scratch/man.err" ] &&
+        grep -q "unbank $version" <<<"$page" || { cat "$scratch/man.err"; false; }
+}
+
+crlf_only() { ! grep -qv $'\r$' "$@"; }
+
+# The window titled UNBANK appears on a virtual display under the 32-bit loader. Wine's
+# desktop is brought up first: the first window program of a session gets no window.
+starts_under_wine() {
+    local reason status
+    if ! reason=$(cmake/wine-probe.sh); then
+        echo "SKIPPED: the zip's UNBANK.exe under 32-bit Wine: $reason"
+        return 0
+    fi
+    cmake/wine-session.sh start build/win32 || return 1
+    (build_dir=$PWD/build/win32 && . cmake/wine-env.sh && xvfb-run -a sh -c '
+        tests/shell/desktop.sh start build/win32 || exit 1
+        "$WINELOADER" "$1" >/dev/null 2>&1 &
+        status=1
+        for i in $(seq 60); do
+            xwininfo -root -tree | grep -q "\"UNBANK\": " && status=0 && break
+            sleep 0.5
+        done
+        tests/shell/desktop.sh stop build/win32
+        exit $status' sh "$1")
+    status=$?
+    cmake/wine-session.sh stop build/win32
+    return $status
+}
+
+builds_from_archive() {
+    tar -xzf "$tarball" -C "$scratch" && make -C "$scratch/unbank-$version" build \
+        >"$scratch/build.log" 2>&1 || { tail -30 "$scratch/build.log"; false; }
+}
+
+echo "Debian package $deb:"
+check "lintian reports no error" lintian --allow-root --fail-on error --display-info "$deb"
+dpkg-deb -x "$deb" "$scratch/deb"
+check "usr/bin/unbank --version" [ "$("$scratch/deb/usr/bin/unbank" --version)" = "unbank $version" ]
+check "its programs extract a demo bank" extracts_demo_bank "$scratch/deb/usr/bin"
+for page in unbank mkbank; do
+    check "man renders $page.1" renders "$scratch/deb/usr/share/man/man1/$page.1.gz"
+done
+
+echo "Windows zip $zip:"
+check "it holds exactly the five files" [ "$(unzip -Z1 "$zip" | LC_ALL=C sort | xargs)" = \
+    "LICENSE.txt README.txt UNBANK.exe mkbank.exe unbank.exe" ]
+unzip -q "$zip" -d "$scratch/zip"
+check "the texts have CRLF line ends" crlf_only "$scratch/zip/README.txt" "$scratch/zip/LICENSE.txt"
+check "exiftool reads the version resources" \
+    sh tests/release/version_resource.sh "$version" "$scratch"/zip/*.exe
+check "UNBANK.exe starts under 32-bit Wine" starts_under_wine "$scratch/zip/UNBANK.exe"
+
+echo "Source archive $tarball:"
+check "unpacked outside any checkout, it builds with make build" builds_from_archive
+
+echo "$passed passed, $failed failed"
+[ "$failed" = 0 ]
