@@ -67,14 +67,16 @@ test-win64: build
 	$(call wine_ctest,win64)
 
 # The 32-bit release under 32-bit Wine. A machine that cannot run 32-bit programs says so
-# and checks only the program file's imports.
+# and checks only the program files' kind and imports.
 test-win32: build
 	@if reason=$$(cmake/wine-probe.sh); then \
 	  $(call wine_ctest,win32); \
 	else \
 	  echo "SKIPPED: the 32-bit release's tests: $$reason"; \
-	  cmake -DOBJDUMP=i686-w64-mingw32-objdump -DPROGRAM=build/win32/bin/UNBANK.exe \
-	        -P tests/shell/check_imports.cmake; \
+	  for p in UNBANK:GUI unbank:CUI; do \
+	    cmake -DOBJDUMP=i686-w64-mingw32-objdump -DPROGRAM=build/win32/bin/$${p%:*}.exe \
+	          -DSUBSYSTEM=$${p#*:} -P tests/shell/check_imports.cmake || exit 1; \
+	  done; \
 	fi
 
 # The whole host suite, fault tests included, under AddressSanitizer and UBSan.

@@ -7,12 +7,23 @@
 #
 # BEFORE=FOLDER adds the unbank in FOLDER to every round, so that two builds are compared
 # under the same load.
+#
+# WINDOWS="BUILD..." (default build/win64, where it has been built): in every round each Windows
+# build's unbank.exe extracts eight copies of the bank in one run under Wine, beside the native
+# unbank on the same eight; Wine's start-up, the time of an unbank.exe --version run, is taken
+# off. The goal is 1.5 times the native time.
 set -euo pipefail
 
 BIN=$(realpath "${1:-build/native/bin}")
 WORK=${2:-build/native/compare}
 PAIRS=${PAIRS:-7}
 BEFORE=${BEFORE:+$(realpath "$BEFORE")}
+SESSION=$(realpath "$(dirname "$0")/../cmake/wine-session.sh")
+WINE_RUN=$(dirname "$SESSION")/wine-run.sh
+BUILDS=() NAMES=()
+for build in ${WINDOWS-build/win64}; do
+    if [ -x "$build/bin/unbank.exe" ]; then BUILDS+=("$(realpath "$build")") NAMES+=("$build"); fi
+done
 
 # 20 mono and 10 stereo slots of 12387 blocks per channel: 495480 of the 495490 blocks that fit
 # between the directory and the end of the 24-bit address space.
@@ -67,11 +78,61 @@ run_unbank() { "$BIN/unbank" -y -q -o wav bank.zp4; }
 run_before() { "$BEFORE/unbank" -y -q -o before bank.zp4; }
 run_ffmpeg() { ffmpeg -v error -y -i ima.wav -c:a pcm_s16le out.wav; }
 run_cp() { cp floor.bin copy.bin; }
+run_eight() { "$BIN/unbank" -y -q -o wav8 eight; }
+run_eight_exe() { "$WINE_RUN" "$1/bin/unbank.exe" -y -q -o wav8 eight; }
+run_wine_start() { "$WINE_RUN" "$1/bin/unbank.exe" --version >/dev/null; }
+
+stop_windows() {
+    local build
+    for build in "${BUILDS[@]}"; do "$SESSION" stop "$build" >/dev/null 2>&1; done
+}
+
+# Each Windows build's Wine session, and the times of its runs in files named by its number.
+start_windows() {
+    local i
+    trap stop_windows EXIT
+    mkdir -p eight
+    for i in 1 2 3 4 5 6 7 8; do cp bank.zp4 "eight/bank$i.zp4"; done
+    : >eight.times
+    for i in "${!BUILDS[@]}"; do
+        "$SESSION" start "${BUILDS[i]}"
+        : >"exe$i.times" && : >"start$i.times"
+    done
+}
+
+# One round of the eight banks: the native program, then each Windows build and its start-up.
+time_windows_round() {
+    local i
+    rm -rf wav8 && sync
+    seconds run_eight >>eight.times
+    for i in "${!BUILDS[@]}"; do
+        rm -rf wav8 && sync
+        seconds run_eight_exe "${BUILDS[i]}" >>"exe$i.times"
+        seconds run_wine_start "${BUILDS[i]}" >>"start$i.times"
+    done
+    rm -rf wav8
+}
+
+print_windows() {
+    local i eight exe start
+    eight=$(median <eight.times)
+    printf '\n| Eight copies in one run | Median wall time | Ratio to native (goal <= 1.5) |\n|---|---|---|\n'
+    # shellcheck disable=SC2016 # the backquotes are the table's
+    printf '| `unbank -y -q` native | %.3f s | |\n' "$eight"
+    for i in "${!BUILDS[@]}"; do
+        exe=$(median <"exe$i.times")
+        start=$(median <"start$i.times")
+        awk -v b="${NAMES[i]}" -v e="$exe" -v s="$start" -v n="$eight" 'BEGIN {
+            printf "| `unbank.exe` %s under Wine, less its start-up %.3f s | %.3f s | %.2f |\n", b, s, e - s, (e - s) / n
+        }'
+    done
+}
 
 make_bank
 run_unbank
 cat wav/*.wav >floor.bin
 WAV_BYTES=$(stat -c %s floor.bin)
+if [ ${#BUILDS[@]} -gt 0 ]; then start_windows; fi
 
 : >unbank.times && : >ffmpeg.times && : >cp.times && : >before.times
 for ((pair = 0; pair < PAIRS; ++pair)); do
@@ -80,6 +141,7 @@ for ((pair = 0; pair < PAIRS; ++pair)); do
     if [ -n "$BEFORE" ]; then seconds run_before >>before.times; fi
     seconds run_ffmpeg >>ffmpeg.times
     seconds run_cp >>cp.times
+    if [ ${#BUILDS[@]} -gt 0 ]; then time_windows_round; fi
 done
 if [ -n "$BEFORE" ]; then cmp -s <(cat wav/*.wav) <(cat before/*.wav) || echo "the builds' WAV files differ"; fi
 rm -rf wav before out.wav copy.bin
@@ -105,3 +167,4 @@ if [ -n "$BEFORE" ]; then
     awk -v b="$(median <before.times)" -v c="$CP" \
         'BEGIN { printf "unbank in BEFORE: %.3f s, %.2f times cp\n", b, b / c }'
 fi
+if [ ${#BUILDS[@]} -gt 0 ]; then print_windows; fi

@@ -1,26 +1,26 @@
 #include "console_host.h"
 
 #include "extract_job.h"
+#include "platform.h"
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <poll.h>
-#include <unistd.h>
 
 namespace {
 
-constexpr int POLL_MS = 100;
-
-// Waits for a line on the terminal; gives up when Ctrl+C asked for an abort meanwhile.
-bool read_answer_line(char* line, int size) {
-    pollfd input{STDIN_FILENO, POLLIN, 0};
-    while (reply_state.load() != REPLY_ABORT) {
-        const int ready = poll(&input, 1, POLL_MS);
-        if (ready > 0) return std::fgets(line, size, stdin) != nullptr;
-        if (ready < 0 && errno != EINTR) return false;
+// Makes the folder and the parents it lacks: 0, or the reason as an errno value.
+int make_folders(const std::string& folder) {
+    if (is_folder(folder)) return 0;
+    const size_t last = folder.find_last_not_of(NAME_STARTS_AFTER);
+    const size_t end =
+        last == std::string::npos ? last : folder.find_last_of(NAME_STARTS_AFTER, last);
+    if (end != std::string::npos) {
+        const int error = make_folders(folder.substr(0, end + 1)); // "/", "C:\" and "a/" stay whole
+        if (error != 0) return error;
     }
-    return false;
+    const int error = make_one_folder(folder);
+    if (error == EEXIST && !is_folder(folder)) return ENOTDIR; // a file stands in the way
+    return error == EEXIST ? 0 : error;
 }
 
 } // namespace
@@ -35,7 +35,7 @@ void print_failure(const std::string& bank, const std::string& where, JobStatus 
 ConsoleHost::ConsoleHost(const Options& options_, const std::string& bank_,
                          const std::string& folder_)
     : options(options_), bank(bank_), folder(folder_),
-      show_progress(!options_.quiet && isatty(STDERR_FILENO)) {}
+      show_progress(!options_.quiet && errors_go_to_console()) {}
 
 void ConsoleHost::report(JobStatus code) {
     if (code == JOB_QUESTION) {
@@ -61,16 +61,15 @@ void ConsoleHost::request_repaint() {
     // After each slot: how many are done, and the last one's file.
     const int32_t done = progress_current.load() - 1, total = progress_total.load() - 1;
     if (!writing || !show_progress || done < 1) return;
-    std::fprintf(stderr, "\r\033[K[%d/%d] %s", done, total, output_name);
+    clear_progress();
+    progress_width = std::fprintf(stderr, "[%d/%d] %s", done, total, output_name);
     std::fflush(stderr);
-    progress_shown = true;
 }
 
 JobStatus ConsoleHost::choose_folder(char chosen[PATH_BYTES]) {
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
-    if (error) {
-        errno = error.value();
+    const int error = make_folders(folder);
+    if (error != 0) {
+        errno = error;
         return JOB_WRITE_ERROR;
     }
     std::snprintf(chosen, PATH_BYTES, "%s", folder.c_str());
@@ -84,7 +83,7 @@ int32_t ConsoleHost::answer_question() {
     case Overwrite::Ask: break;
     }
     clear_progress();
-    if (isatty(STDIN_FILENO)) return ask_terminal();
+    if (input_is_console()) return ask_terminal();
     std::fprintf(stderr, "%s exists, skipped (use -y to overwrite)\n", output_name);
     return REPLY_NO;
 }
@@ -109,8 +108,9 @@ int32_t ConsoleHost::ask_terminal() {
     }
 }
 
+// Blanks over the line and back to its start: a Windows console knows no erase sequence.
 void ConsoleHost::clear_progress() {
-    if (!progress_shown) return;
-    std::fputs("\r\033[K", stderr);
-    progress_shown = false;
+    if (progress_width <= 0) return;
+    std::fprintf(stderr, "\r%*s\r", progress_width, "");
+    progress_width = 0;
 }

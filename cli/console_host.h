@@ -31,6 +31,6 @@ class ConsoleHost : public JobHost {
     const std::string& bank;
     const std::string& folder;
     bool show_progress;
-    bool progress_shown = false;
-    bool writing        = false; // from code 7 until the job's final code
+    int progress_width = 0;     // characters of the progress line on the console, 0: none
+    bool writing       = false; // from code 7 until the job's final code
 };

@@ -1,34 +1,17 @@
 // unbank: extracts every used slot of bank files as WAV files, on the console.
 #include "bank_check.h"
+#include "bank_search.h"
 #include "console_host.h"
 #include "extract_job.h"
 #include "options.h"
+#include "platform.h"
 #include "run_summary.h"
 #include "slot_list.h"
 
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 
 namespace {
-
-volatile std::sig_atomic_t interrupted = 0;
-
-// Ctrl+C asks the job to stop the way the window's Abort Convert does, and ends the run.
-void on_interrupt(int) {
-    interrupted = 1;
-    reply_state.store(REPLY_ABORT);
-}
-
-void handle_signals() {
-    struct sigaction action = {};
-    action.sa_handler       = on_interrupt;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    // Past a file size limit a write should fail like a full disk, so the job removes the
-    // file; the signal's default would kill the program and leave the file half written.
-    std::signal(SIGXFSZ, SIG_IGN);
-}
 
 // Where the job failed: the slot being written, else (a write error before any slot) the
 // folder; "" when the bank itself failed.
@@ -64,9 +47,11 @@ JobStatus extract(const Options& options, BankTally& tally) {
     return result.status;
 }
 
-// The rows of one bank; with several banks each table is headed by its bank.
+// The rows of one bank; with several banks, or banks found in a folder, each table is headed by
+// its bank.
 JobStatus list(const Options& options, const BankTally& tally) {
-    if (options.banks.size() > 1) std::printf("%s:\n", tally.bank.c_str());
+    if (options.banks.size() > 1 || options.banks[0].found_in_folder)
+        std::printf("%s:\n", tally.bank.c_str());
     int error_number       = 0;
     const JobStatus status = list_slots(tally.bank, stdout, error_number);
     std::fflush(stdout); // a failure on stderr comes after the rows before it
@@ -86,16 +71,19 @@ JobStatus test(BankTally& tally) {
 
 int main(int argc, char** argv) {
     Options options;
-    const int early_exit = parse_options(argc, argv, options);
+    int early_exit = parse_options(argc, argv, options);
+    if (early_exit < 0) early_exit = gather_banks(options);
+    if (early_exit < 0 && !options.list && !options.test)
+        early_exit = check_output_folders(options);
     if (early_exit >= 0) return early_exit;
-    handle_signals();
+    set_up_process();
 
     std::vector<BankTally> tallies;
     JobStatus exit_status = JOB_DONE;
-    for (const std::string& bank : options.banks) {
-        if (interrupted) break;
+    for (const Bank& bank : options.banks) {
+        if (interrupted()) break;
         BankTally tally;
-        tally.bank   = bank;
+        tally.bank   = bank.path;
         tally.folder = output_folder(options, bank);
         tally.status = options.list   ? list(options, tally)
                        : options.test ? test(tally)

@@ -1,5 +1,7 @@
 #include "options.h"
 
+#include "extract_job.h"
+#include "platform.h"
 #include <cstdio>
 #include <cstring>
 #include <getopt.h>
@@ -13,7 +15,8 @@ const char usage_text[] =
     "usage: unbank [options] BANK.zp4...\n"
     "  -o, --output DIR    folder to write into, created if missing; with several banks\n"
     "                      each bank goes into DIR/NAME, NAME being the bank's file name\n"
-    "                      without .zp4 (default: NAME in the current folder)\n"
+    "                      without .zp4 (default: NAME in the current folder); the banks\n"
+    "                      of a folder given as BANK go into DIR/SUBFOLDERS/NAME\n"
     "  -y, --yes           overwrite existing files without asking (Yes to All)\n"
     "  -n, --no-clobber    never overwrite; skip each slot whose file exists (No)\n"
     "  -k, --keep-going    go on past a slot that cannot be read whole; its file is\n"
@@ -44,12 +47,6 @@ const option long_options[] = {
 };
 // clang-format on
 
-int usage_error(const std::string& message) {
-    std::fprintf(stderr, "unbank: %s\nTry 'unbank --help' for more information.\n",
-                 message.c_str());
-    return EXIT_USAGE;
-}
-
 // What getopt_long refused: an unknown option as typed, or a long option given a value it does
 // not take, optopt then holding that option's value.
 std::string refusal(char** argv) {
@@ -58,15 +55,6 @@ std::string refusal(char** argv) {
         if (known.name && known.val == optopt)
             return std::string("option --") + known.name + " takes no value";
     return std::string("unknown option -") + char(optopt);
-}
-
-// Two banks of one name would write into one folder, and their slots would collide.
-int check_folders(const Options& options) {
-    std::set<std::string> folders;
-    for (const std::string& bank : options.banks)
-        if (!folders.insert(output_folder(options, bank)).second)
-            return usage_error("two banks would share the folder " + output_folder(options, bank));
-    return -1;
 }
 
 // One option; -1 to go on, else the exit code.
@@ -87,7 +75,8 @@ int take_option(int option, char** argv, Options& options) {
     case 'q': options.quiet = true; return -1;
     case 'h': std::fputs(usage_text, stdout); return 0;
     case VERSION: std::puts("unbank " UNBANK_VERSION); return 0;
-    case ':': // only the folder can be missing, and only at the end of the line
+    case ':': // a missing folder; MinGW's getopt_long also says so of a value given to --yes
+        if (optopt != 'o') break;
         return usage_error(std::strncmp(argv[optind - 1], "--", 2) == 0
                                ? "missing folder after --output"
                                : "missing folder after -o");
@@ -104,24 +93,47 @@ int parse_options(int argc, char** argv, Options& options) {
         const int exit_code = take_option(option, argv, options);
         if (exit_code >= 0) return exit_code;
     }
-    options.banks.assign(argv + optind, argv + argc);
+    for (int i = optind; i < argc; ++i)
+        options.banks.push_back(Bank{argv[i], false, ""});
     if (options.banks.empty()) return usage_error("no bank given");
     if (options.test && options.list) return usage_error("-t and -l exclude each other");
-    return options.list || options.test ? -1 : check_folders(options);
+    return -1;
+}
+
+int usage_error(const std::string& message) {
+    std::fprintf(stderr, "unbank: %s\nTry 'unbank --help' for more information.\n",
+                 message.c_str());
+    return EXIT_USAGE;
+}
+
+int check_output_folders(const Options& options) {
+    std::set<std::string> folders;
+    for (const Bank& bank : options.banks)
+        if (!folders.insert(output_folder(options, bank)).second)
+            return usage_error("two banks would share the folder " + output_folder(options, bank));
+    return -1;
+}
+
+bool has_bank_extension(const std::string& name) {
+    const size_t length = name.size();
+    return length > 4 && !strcasecmp(name.c_str() + length - 4, ".zp4");
 }
 
 std::string bank_name(const std::string& bank) {
-    const size_t slash  = bank.find_last_of('/');
-    std::string name    = slash == std::string::npos ? bank : bank.substr(slash + 1);
-    const size_t length = name.size();
-    const bool has_zp4  = length > 4 && !strcasecmp(name.c_str() + length - 4, ".zp4");
+    const std::string name = bank.substr(bank.find_last_of(NAME_STARTS_AFTER) + 1); // npos + 1: 0
     // Without the extension to drop, the folder would take the bank's own name.
-    return has_zp4 ? name.substr(0, length - 4) : name + "_wav";
+    return has_bank_extension(name) ? name.substr(0, name.size() - 4) : name + "_wav";
 }
 
-std::string output_folder(const Options& options, const std::string& bank) {
-    if (options.banks.size() == 1) return options.output.empty() ? bank_name(bank) : options.output;
-    if (options.output.empty()) return bank_name(bank);
-    const bool ends_with_slash = options.output.back() == '/';
-    return options.output + (ends_with_slash ? "" : "/") + bank_name(bank);
+std::string output_folder(const Options& options, const Bank& bank) {
+    const std::string name = bank_name(bank.path);
+    if (bank.found_in_folder) return join_path(options.output, bank.subfolders + name);
+    if (options.banks.size() == 1) return options.output.empty() ? name : options.output;
+    return join_path(options.output, name);
+}
+
+std::string join_path(const std::string& folder, const std::string& name) {
+    if (folder.empty()) return name;
+    const bool separated = std::strchr(NAME_STARTS_AFTER, folder.back()) != nullptr;
+    return separated ? folder + name : folder + PATH_SEPARATOR + name;
 }

@@ -5,8 +5,16 @@
 
 enum class Overwrite { Ask, All, Never };
 
+// A bank of the run: a file named on the command line, or one found in a folder named there.
+struct Bank {
+    std::string path;
+    bool found_in_folder = false;
+    std::string subfolders; // found: the path from the named folder to the bank's folder, each
+                            // name followed by a separator ("" at the top)
+};
+
 struct Options {
-    std::vector<std::string> banks;
+    std::vector<Bank> banks;
     std::string output; // empty: the current folder, or a folder named after a lone bank
     Overwrite overwrite = Overwrite::Ask;
     bool keep_going     = false;
@@ -21,9 +29,23 @@ constexpr int EXIT_USAGE = 64;
 // (help, version, a usage error already reported).
 int parse_options(int argc, char** argv, Options& options);
 
-// The folder a bank's files go to: with one bank, -o's folder or the bank's name; with
-// several, the bank's name inside -o's folder (or the current one).
-std::string output_folder(const Options& options, const std::string& bank);
+// Reports a usage error in one line and a hint; returns the exit code for it.
+int usage_error(const std::string& message);
+
+// Refuses two banks whose files would go to one folder, where their slots would collide: -1 to
+// go on, or the usage error's exit code.
+int check_output_folders(const Options& options);
+
+// The folder a bank's files go to: with one bank named alone, -o's folder or the bank's name;
+// with several, the bank's name inside -o's folder (or the current one); for a bank found in a
+// named folder, its name inside the same subfolders of -o's folder.
+std::string output_folder(const Options& options, const Bank& bank);
 
 // The bank's file name without its folder and without ".zp4".
 std::string bank_name(const std::string& bank);
+
+// Whether a file name ends in ".zp4", in any case, with a name before it.
+bool has_bank_extension(const std::string& name);
+
+// name inside folder, with the system's separator where folder does not end in one.
+std::string join_path(const std::string& folder, const std::string& name);

@@ -6,6 +6,7 @@ if [ "$(cat "$build_dir/wine-arch")" = win32 ]; then
     export WINEARCH=win32
     export WINELOADER=/usr/lib/wine/wine
 else
+    unset WINEARCH # one left in the caller's environment would refuse the 64-bit prefix
     export WINELOADER=/usr/lib/wine/wine64
 fi
 export WINEPREFIX="$build_dir/wineprefix"

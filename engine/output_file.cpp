@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #ifdef _WIN32
+#include "system_error.h"
 #include <windows.h>
 #else
 #include <fcntl.h>
@@ -21,32 +22,8 @@ bool fail(OutputFile& file, int error) {
 
 constexpr DWORD LARGEST_PIECE = 1u << 30; // WriteFile counts in a DWORD
 
-// The system errors a create or a write meets in practice, as errno values; EIO for the rest.
-struct SystemError {
-    DWORD code;
-    int error;
-};
-// clang-format off
-const SystemError system_errors[] = {
-    {ERROR_FILE_NOT_FOUND,        ENOENT},
-    {ERROR_PATH_NOT_FOUND,        ENOENT},
-    {ERROR_INVALID_NAME,          ENOENT},
-    {ERROR_TOO_MANY_OPEN_FILES,   EMFILE},
-    {ERROR_ACCESS_DENIED,         EACCES},
-    {ERROR_SHARING_VIOLATION,     EACCES},
-    {ERROR_LOCK_VIOLATION,        EACCES},
-    {ERROR_WRITE_PROTECT,         EROFS},
-    {ERROR_DISK_FULL,             ENOSPC},
-    {ERROR_HANDLE_DISK_FULL,      ENOSPC},
-    {ERROR_FILENAME_EXCED_RANGE,  ENAMETOOLONG},
-};
-// clang-format on
-
 bool fail_with_last_error(OutputFile& file) {
-    const DWORD code = GetLastError();
-    for (const SystemError& known : system_errors)
-        if (known.code == code) return fail(file, known.error);
-    return fail(file, EIO);
+    return fail(file, errno_of_system_error(GetLastError()));
 }
 
 bool open_system_file(OutputFile& file, const char* path) {

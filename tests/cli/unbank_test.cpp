@@ -1,9 +1,11 @@
-// unbank as a process, for what only a process shows. The program is the command in
-// UNBANK_COMMAND, its words separated by ';' (a runner and another build's unbank), else the
-// native build's unbank.
+// unbank as a process, for what only a process shows. The program is the native build's
+// unbank, or the Windows build's unbank.exe that UNBANK_EXE names, run through Wine: its
+// arguments then take backslashes, and its output comes back with '/' and plain line ends, so
+// that one table serves the three programs.
 #include "run_program.h"
 #include "test_banks.h"
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstring>
@@ -17,21 +19,37 @@ namespace {
 
 namespace fs = std::filesystem;
 
-Command unbank(const Command& args, Command command = {}) {
-    std::istringstream words(getenv("UNBANK_COMMAND") ? getenv("UNBANK_COMMAND") : UNBANK_PATH);
-    for (std::string word; std::getline(words, word, ';');)
-        command.push_back(word);
+const char* const windows_unbank = getenv("UNBANK_EXE");
+
+// The command that runs the unbank under test with args, behind a runner (prlimit) if given.
+Command unbank(Command args, Command command = {}) {
+    if (windows_unbank) {
+        for (std::string& arg : args)
+            std::replace(arg.begin(), arg.end(), '/', '\\');
+        command.insert(command.end(), {"sh", WINE_RUN, windows_unbank});
+    } else {
+        command.push_back(UNBANK_PATH);
+    }
     command.insert(command.end(), args.begin(), args.end());
     return command;
 }
 
-// The banks a case may name: bank.zp4, of 07.wav, and its copy -dash.zp4; damaged.zp4, whose
-// mono slot 5 starts below the file and whose last slot, 03s.wav, lost its last 100 right
-// blocks; empty.zp4; and notes.zp4, no bank.
+std::string as_host_text(std::string text) {
+    if (!windows_unbank) return text;
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+    std::replace(text.begin(), text.end(), '\\', '/');
+    return text;
+}
+
+// The banks a case may name: bank.zp4, of 07.wav, its copy -dash.zp4, and another copy in
+// coll/sub/x.zp4; damaged.zp4, whose mono slot 5 starts below the file and whose last slot,
+// 03s.wav, lost its last 100 right blocks; empty.zp4; and notes.zp4, no bank.
 std::string make_banks() {
     const std::string folder = fresh_folder();
     write_bank(folder, "bank.zp4", known_slots({"07.wav"}));
     fs::copy(join(folder, "bank.zp4"), join(folder, "-dash.zp4"));
+    fs::create_directories(join(folder, "coll/sub"));
+    fs::copy(join(folder, "bank.zp4"), join(folder, "coll/sub/x.zp4"));
     Bytes damaged = bank_image(known_slots({"00.wav", "05.wav", "07.wav", "00s.wav", "03s.wav"}));
     damaged.resize(damaged.size() - 100 * 32);
     poke_negative_data_start(damaged, 5);
@@ -92,6 +110,11 @@ const struct RunCase {
      "0 failed; files in o/bank\nnotes.zp4: Not ZP-4 file\nempty.zp4: ZP-4 file has no contents\n3 banks: 1 written, "
      "0 skipped, 0 failed; 2 bank(s) with errors\n", "o/bank/07.wav*"},
     {"SeveralBanksQuietly", {}, {"-q", "--", "bank.zp4", "-dash.zp4"}, 0, "", "", "-dash/07.wav* bank/07.wav*"},
+    // A folder of banks comes out mirrored, and only into a folder of its own.
+    {"FolderOfBanksIsMirrored", {}, {"-qo", "o", "coll"}, 0, "", "", "o/sub/x/07.wav*"},
+    {"ListWalksAFolder", {}, {"-l", "coll"}, 0, "coll/sub/x.zp4:\n07.wav ...", "", ""},
+    {"FolderNeedsAnOutputFolder", {}, {"coll"}, 64, "", "unbank: a folder of banks needs -o DIR for their files: coll\n" + HINT, ""},
+    {"FolderWithoutBanks", {"none/notes"}, {"-o", "o", "none"}, 1, "", "unbank: no .zp4 file in none\n", "none/notes"},
 };
 // clang-format on
 
@@ -104,7 +127,9 @@ TEST_P(UnbankTest, Run) {
         fs::create_directories(fs::path(join(folder, name)).parent_path());
         plant(join(folder, name));
     }
-    const ProgramRun run = run_program(unbank(c.args), folder);
+    ProgramRun run = run_program(unbank(c.args), folder);
+    run.out        = as_host_text(run.out);
+    run.err        = as_host_text(run.err);
     EXPECT_EQ(run.status, c.status);
     const bool prefix = c.out.size() > 3 && c.out.substr(c.out.size() - 3) == "...";
     EXPECT_EQ(prefix ? run.out.substr(0, c.out.size() - 3) : run.out,
@@ -149,21 +174,37 @@ TEST(UnbankProgram, FileSizeLimitIsAWriteError) {
     EXPECT_EQ(folder_contents(folder), "o/00.wav*");
 }
 
-// Ctrl+C stops the job within the slot it writes, and that slot's file goes.
+// Ctrl+C stops the job within the slot it writes, and that slot's file goes. The slot takes
+// most of the sampler's memory, so the signal comes while it is written.
 TEST(UnbankProgram, InterruptStopsWithinTheSlotAndRemovesItsFile) {
     const std::string folder    = fresh_folder();
     std::vector<BankSlot> slots = known_slots({"00.wav"});
-    slots.push_back(mono_slot(88, 4000000));
+    slots.push_back(mono_slot(88, 12000000));
     write_bank(folder, "bank.zp4", slots);
     const int pid      = start_program(unbank({"-qo", "o", "bank.zp4"}), folder);
     const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    std::error_code error;
-    while ((fs::file_size(join(folder, "o/88.wav"), error) <= 4096 || error) &&
-           std::chrono::steady_clock::now() < give_up) {
+    while (!fs::exists(join(folder, "o/88.wav")) && std::chrono::steady_clock::now() < give_up) {
     }
     kill(pid, SIGINT);
     EXPECT_EQ(wait_program(pid), 6);
     EXPECT_EQ(folder_contents(folder), "o/00.wav*");
+}
+
+// unbank.exe gives the host program's files byte for byte, on slots long enough for the vector
+// decoder, and mirrors a collection the same way.
+TEST(UnbankWindows, WritesTheHostProgramsFiles) {
+    if (!windows_unbank) GTEST_SKIP() << "UNBANK_EXE names no Windows build";
+    const std::string folder = fresh_folder();
+    fs::create_directories(join(folder, "coll/sub"));
+    std::vector<BankSlot> slots = known_slots({"03s.wav"});
+    slots.push_back(mono_slot(0, 40000));
+    write_bank(join(folder, "coll"), "a.zp4", slots);
+    write_bank(join(folder, "coll/sub"), "B.ZP4", known_slots({"07.wav"}));
+    ASSERT_EQ(run_program({UNBANK_PATH, "-qo", "host", "coll"}, folder).status, 0);
+    ASSERT_EQ(run_program(unbank({"-qo", "exe", "coll"}), folder).status, 0);
+    EXPECT_EQ(folder_contents(join(folder, "exe")), "a/00.wav? a/03s.wav* sub/B/07.wav*");
+    EXPECT_TRUE(read_bytes(join(folder, "exe/a/00.wav")) ==
+                read_bytes(join(folder, "host/a/00.wav")));
 }
 
 // On a terminal, the question takes the window's four answers and asks again when it does not

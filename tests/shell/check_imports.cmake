@@ -1,5 +1,6 @@
-# cmake -DOBJDUMP=... -DPROGRAM=UNBANK.exe -P check_imports.cmake
-# Fails unless every DLL the program imports is part of the system.
+# cmake -DOBJDUMP=... -DPROGRAM=UNBANK.exe [-DSUBSYSTEM=GUI|CUI] -P check_imports.cmake
+# Fails unless every DLL the program imports is part of the system, and the program is of the
+# subsystem given (a window program, or a console one).
 cmake_minimum_required(VERSION 3.25)
 
 set(SYSTEM_DLLS
@@ -9,6 +10,9 @@ set(SYSTEM_DLLS
 execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
 if(failed)
   message(FATAL_ERROR "${OBJDUMP} could not read ${PROGRAM}")
+endif()
+if(SUBSYSTEM AND NOT dump MATCHES "Subsystem[^\n]*\\(Windows ${SUBSYSTEM}\\)")
+  message(FATAL_ERROR "${PROGRAM} is not a Windows ${SUBSYSTEM} program")
 endif()
 string(REGEX MATCHALL "DLL Name: [^\r\n]+" imports "${dump}")
 if(NOT imports)
