@@ -3,7 +3,8 @@
 #
 # Linux: the install rules, and through them the Debian package (CPack's `package` target);
 #        the target source_archive, the committed source tree as a .tar.gz.
-# Windows: the target release_zip, the programs and the two texts at the top of one zip.
+# Windows: the target release_zip, the window program and the two texts at the top of one zip,
+#          the console programs in its folder cli.
 set(UNBANK_DIST_DIR ${PROJECT_SOURCE_DIR}/build/dist CACHE PATH "Where the release files go")
 set(UNBANK_MAINTAINER "The UNBANK developers <unbank@example.org>"
     CACHE STRING "The Debian package's maintainer")
@@ -11,18 +12,20 @@ set(UNBANK_MAINTAINER "The UNBANK developers <unbank@example.org>"
 if(WIN32)
   # Everything the zip holds is gathered in one folder: the programs as the build left them
   # (make dist builds first), without their symbols and debugging sections, and the texts
-  # with the line ends Notepad shows. README.txt is the user part of README.md.
+  # with the line ends Notepad shows. README.txt is the user part of README.md. Windows does not
+  # tell UNBANK.exe from unbank.exe, so the console programs go into a folder cli of their own.
   find_package(Python3 REQUIRED COMPONENTS Interpreter)
   set(release_dir ${CMAKE_BINARY_DIR}/release)
-  file(MAKE_DIRECTORY ${release_dir})
+  file(MAKE_DIRECTORY ${release_dir}/cli)
   set(bin ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
   set(release_files)
-  foreach(program UNBANK.exe unbank.exe mkbank.exe)
+  foreach(program UNBANK.exe cli/unbank.exe cli/mkbank.exe)
+    get_filename_component(name ${program} NAME)
     add_custom_command(OUTPUT ${release_dir}/${program}
-                       COMMAND ${CMAKE_STRIP} -o ${release_dir}/${program} ${bin}/${program}
-                       DEPENDS ${bin}/${program}
+                       COMMAND ${CMAKE_STRIP} -o ${release_dir}/${program} ${bin}/${name}
+                       DEPENDS ${bin}/${name}
                        VERBATIM)
-    list(APPEND release_files ${release_dir}/${program})
+    list(APPEND release_files ${program})
   endforeach()
   set(text_script ${CMAKE_CURRENT_LIST_DIR}/release_text.py)
   add_custom_command(
@@ -33,7 +36,7 @@ if(WIN32)
             ${release_dir}/LICENSE.txt
     DEPENDS ${text_script} ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE
     VERBATIM)
-  list(APPEND release_files ${release_dir}/README.txt ${release_dir}/LICENSE.txt)
+  list(APPEND release_files README.txt LICENSE.txt)
 
   if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
     set(zip ${UNBANK_DIST_DIR}/unbank-${PROJECT_VERSION}-windows-x64.zip)
@@ -44,8 +47,9 @@ if(WIN32)
     OUTPUT ${zip}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${UNBANK_DIST_DIR}
     COMMAND ${CMAKE_COMMAND} -E rm -f ${zip}
-    COMMAND zip -q -j -X -MM ${zip} ${release_files}
+    COMMAND zip -q -X -D -MM ${zip} ${release_files}
     DEPENDS ${release_files}
+    WORKING_DIRECTORY ${release_dir}
     VERBATIM)
   add_custom_target(release_zip DEPENDS ${zip})
   return()

@@ -74,12 +74,13 @@ for page in unbank mkbank; do
 done
 
 echo "Windows zip $zip:"
-check "it holds exactly the five files" [ "$(unzip -Z1 "$zip" | LC_ALL=C sort | xargs)" = \
-    "LICENSE.txt README.txt UNBANK.exe mkbank.exe unbank.exe" ]
+check "it holds exactly the five files, no two names alike but for case" \
+    [ "$(unzip -Z1 "$zip" | LC_ALL=C sort | xargs)" = \
+    "LICENSE.txt README.txt UNBANK.exe cli/mkbank.exe cli/unbank.exe" ]
 unzip -q "$zip" -d "$scratch/zip"
 check "the texts have CRLF line ends" crlf_only "$scratch/zip/README.txt" "$scratch/zip/LICENSE.txt"
 check "exiftool reads the version resources" \
-    sh tests/release/version_resource.sh "$version" "$scratch"/zip/*.exe
+    sh tests/release/version_resource.sh "$version" "$scratch"/zip/*.exe "$scratch"/zip/cli/*.exe
 check "UNBANK.exe starts under 32-bit Wine" starts_under_wine "$scratch/zip/UNBANK.exe"
 
 echo "Source archive $tarball:"
