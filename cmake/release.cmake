@@ -18,14 +18,13 @@ if(WIN32)
   set(release_dir ${CMAKE_BINARY_DIR}/release)
   file(MAKE_DIRECTORY ${release_dir}/cli)
   set(bin ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
-  set(release_files)
+  set(release_files UNBANK.exe cli/unbank.exe cli/mkbank.exe README.txt LICENSE.txt)
   foreach(program UNBANK.exe cli/unbank.exe cli/mkbank.exe)
     get_filename_component(name ${program} NAME)
     add_custom_command(OUTPUT ${release_dir}/${program}
                        COMMAND ${CMAKE_STRIP} -o ${release_dir}/${program} ${bin}/${name}
                        DEPENDS ${bin}/${name}
                        VERBATIM)
-    list(APPEND release_files ${program})
   endforeach()
   set(text_script ${CMAKE_CURRENT_LIST_DIR}/release_text.py)
   add_custom_command(
@@ -36,7 +35,7 @@ if(WIN32)
             ${release_dir}/LICENSE.txt
     DEPENDS ${text_script} ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE
     VERBATIM)
-  list(APPEND release_files README.txt LICENSE.txt)
+  list(TRANSFORM release_files PREPEND ${release_dir}/ OUTPUT_VARIABLE release_paths)
 
   if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
     set(zip ${UNBANK_DIST_DIR}/unbank-${PROJECT_VERSION}-windows-x64.zip)
@@ -48,7 +47,7 @@ if(WIN32)
     COMMAND ${CMAKE_COMMAND} -E make_directory ${UNBANK_DIST_DIR}
     COMMAND ${CMAKE_COMMAND} -E rm -f ${zip}
     COMMAND zip -q -X -D -MM ${zip} ${release_files}
-    DEPENDS ${release_files}
+    DEPENDS ${release_paths}
     WORKING_DIRECTORY ${release_dir}
     VERBATIM)
   add_custom_target(release_zip DEPENDS ${zip})
