@@ -68,7 +68,13 @@ void clear_desktop() {
 
 class UnbankProcessTest : public ::testing::Test {
   protected:
-    void SetUp() override { clear_desktop(); }
+    // No file-type keys to begin with: keys an earlier run left (one stopped half way, or with a
+    // planted fault) would keep Dissociate from removing the type's key.
+    void SetUp() override {
+        clear_desktop();
+        for (const char* name : {".zp4", "QUMA.ZP-4"})
+            RegDeleteTreeA(HKEY_CLASSES_ROOT, name);
+    }
     const std::string bank =
         write_bank(fresh_folder(), "a bank.zp4", known_slots({"07.wav", "00s.wav"}));
 };
