@@ -75,9 +75,7 @@ void put_le32(uint8_t* out, uint32_t value) {
 
 // A slot counts as written only when the close confirms that the system took every byte.
 JobStatus close_with(JobStatus status) {
-    if (output_close(output) || status != JOB_DONE) return status;
-    error_number = output.error;
-    return JOB_WRITE_ERROR;
+    return output_close(output) || status != JOB_DONE ? status : JOB_WRITE_ERROR;
 }
 
 // Lays out the frames of whole decoded blocks as little-endian bytes. Whole blocks, 32 frames
@@ -118,7 +116,6 @@ JobStatus write_frames(size_t n, size_t blocks, bool stereo, const std::atomic<i
     const size_t allowed    = frames_before_abort(n, reply);
     const size_t bytes      = allowed * frame_size;
     const bool written      = output_write(output, frame_bytes, bytes);
-    if (!written) error_number = output.error;
     if (allowed < n) return JOB_CANCELLED;
     return written ? JOB_DONE : JOB_WRITE_ERROR;
 }
@@ -177,28 +174,33 @@ void make_wav_header(int32_t total_samples, int channels, uint8_t header[WAV_HEA
     put_le32(header + 40, data_bytes);
 }
 
-JobStatus write_slot(std::FILE* bulk, const SlotInfo& slot, const char* out_path,
-                     const std::atomic<int32_t>& reply, bool& opened) {
+namespace {
+
+JobStatus write_wav(std::FILE* bulk, const SlotInfo& slot, const char* out_path,
+                    const std::atomic<int32_t>& reply, bool& opened) {
     const bool stereo  = is_stereo(slot);
     const int channels = stereo ? 2 : 1;
 
     opened = output_create(output, out_path);
-    if (!opened) {
-        error_number = output.error;
-        return JOB_WRITE_ERROR;
-    }
+    if (!opened) return JOB_WRITE_ERROR;
 
     uint8_t header[WAV_HEADER_BYTES];
     make_wav_header(slot.total_samples, channels, header);
-    if (!output_write(output, header, sizeof header)) {
-        error_number = output.error;
-        return close_with(JOB_WRITE_ERROR);
-    }
+    if (!output_write(output, header, sizeof header)) return close_with(JOB_WRITE_ERROR);
 
     auto write_run = [&](size_t frames, size_t blocks) {
         return write_frames(frames, blocks, stereo, reply);
     };
     return close_with(decode_slot(bulk, slot, write_run));
+}
+
+} // namespace
+
+JobStatus write_slot(std::FILE* bulk, const SlotInfo& slot, const char* out_path,
+                     const std::atomic<int32_t>& reply, bool& opened) {
+    const JobStatus status = write_wav(bulk, slot, out_path, reply, opened);
+    if (status == JOB_WRITE_ERROR) error_number = output.error; // the output keeps the first
+    return status;
 }
 
 JobStatus check_slot(std::FILE* bulk, const SlotInfo& slot, const std::atomic<int32_t>& reply,
