@@ -17,9 +17,9 @@ I386_PACKAGES := wine32:i386
 # make bench alone needs these: the peer it is compared with, the synthesiser of its test
 # audio, and /usr/bin/time for peak memory.
 BENCH_PACKAGES := ffmpeg sox time
-# make dist needs zip and CPack's dpkg-shlibdeps (dpkg-dev); make dist-check lintian, unzip,
-# man, and xwininfo to see the Windows program's window.
-DIST_PACKAGES := zip unzip dpkg-dev lintian man-db x11-utils
+# make dist needs zip, CPack's dpkg-shlibdeps (dpkg-dev) and makensis (nsis) for the Windows
+# installer; make dist-check lintian, unzip, man, and xwininfo to see the Windows program's window.
+DIST_PACKAGES := zip unzip dpkg-dev nsis lintian man-db x11-utils
 NATIVE   := build/native/bin
 JOBS     ?= 2
 FUZZ_SECONDS ?= 60

@@ -10,11 +10,13 @@
 
 namespace {
 
-constexpr char EXTENSION_KEY[]  = ".zp4";
-constexpr char TYPE_KEY[]       = "QUMA.ZP-4";
-constexpr char TYPE_NAME[]      = "ZP-4 File";
-constexpr char ICON_FORMAT[]    = "%s,1";       // icon group 129, the second in the program
-constexpr char COMMAND_FORMAT[] = "%s \"%%1\""; // the program path stays unquoted
+constexpr char EXTENSION_KEY[] = ".zp4";
+constexpr char TYPE_KEY[]      = "QUMA.ZP-4";
+constexpr char TYPE_NAME[]     = "ZP-4 File";
+constexpr char ICON_FORMAT[]   = "%s,1"; // icon group 129, the second in the program
+// The program's path quoted too: unquoted, a path with blanks such as C:\Program Files\... would
+// have the system try C:\Program.exe first.
+constexpr char COMMAND_FORMAT[] = "\"%s\" \"%%1\"";
 
 // A key under a parent that could not be made is skipped: nullptr in, nullptr out.
 HKEY create_key(HKEY parent, const char* name) {
@@ -64,9 +66,10 @@ void associate() {
     ui.associated = 1; // the menu shows what the command aims at, whatever the registry does
     update_menus();
 
+    // Room for the longest path and what each format adds to it, so neither text is ever cut.
     char program[PATH_BYTES];
-    char icon[PATH_BYTES];
-    char command[PATH_BYTES];
+    char icon[PATH_BYTES + sizeof ICON_FORMAT];
+    char command[PATH_BYTES + sizeof COMMAND_FORMAT];
     GetModuleFileNameA(nullptr, program, sizeof program);
     std::snprintf(icon, sizeof icon, ICON_FORMAT, program);
     std::snprintf(command, sizeof command, COMMAND_FORMAT, program);

@@ -1,5 +1,7 @@
 // UNBANK.exe as a person meets it, for what only a process shows: the whole road from File >
-// Open to "Extract done!", a second start, and a start with a file from the shell.
+// Open to "Extract done!", a second start, and a start with a file from the shell. Names are
+// UTF-8 here and go to the system through its wide calls, so that this program, which has no
+// manifest of its own, can hand over names in any script.
 #include "dialog_watch.h"
 #include "resource.h"
 #include "test_banks.h"
@@ -8,17 +10,25 @@
 
 namespace {
 
+std::wstring wide(const std::string& text) {
+    std::wstring converted(text.size(), L'\0');
+    converted.resize(size_t(MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()),
+                                                converted.data(), int(converted.size()))));
+    return converted;
+}
+
 // Starts a program of the build (the tests run in its folder) with arguments, or the program
 // the shell's "open" verb names for a file; ended by force at the end of the test if need be.
 struct Started {
     explicit Started(const std::string& file, const std::string& arguments = "") {
-        SHELLEXECUTEINFOA start{};
+        const std::wstring wide_file = wide(file), wide_arguments = wide(arguments);
+        SHELLEXECUTEINFOW start{};
         start.cbSize       = sizeof start;
         start.fMask        = SEE_MASK_NOCLOSEPROCESS;
-        start.lpFile       = file.c_str();
-        start.lpParameters = arguments.c_str();
+        start.lpFile       = wide_file.c_str();
+        start.lpParameters = wide_arguments.c_str();
         start.nShow        = SW_SHOWNORMAL;
-        EXPECT_TRUE(ShellExecuteExA(&start)) << file;
+        EXPECT_TRUE(ShellExecuteExW(&start)) << file;
         process = start.hProcess;
     }
     ~Started() {
@@ -75,18 +85,24 @@ class UnbankProcessTest : public ::testing::Test {
         for (const char* name : {".zp4", "QUMA.ZP-4"})
             RegDeleteTreeA(HKEY_CLASSES_ROOT, name);
     }
-    const std::string bank =
-        write_bank(fresh_folder(), "a bank.zp4", known_slots({"07.wav", "00s.wav"}));
+    const std::string folder = fresh_folder();
+    const std::string bank   = write_bank(folder, "a bank.zp4", known_slots({"07.wav", "00s.wav"}));
 };
 
-// File > Open, the folder prompt, the overwrite prompt and "Extract done!", and the window
-// stays. A second start brings it back from the notification area, drops its own path and ends
-// with 0. Associated, a bank opened from the shell is extracted from the notification area and
-// the program ends by itself: silently when the folder prompt is cancelled, else after the
-// box. Dissociated, no key of the file type is left.
+// The program where an installer puts it, in a folder with blanks. File > Open, the folder
+// prompt, the overwrite prompt and "Extract done!", and the window stays. A second start brings
+// it back from the notification area, drops its own path and ends with 0. Associated, the open
+// command quotes the program's path, and a bank named in Japanese opened from the shell is
+// extracted from the notification area and the program ends by itself: silently when the
+// folder prompt is cancelled, else after the box. Dissociated, no key of the file type is left.
 TEST_F(UnbankProcessTest, OpenSecondStartAndTheAssociation) {
+    const std::string program = folder + "\\Program Files\\UNBANK.exe";
+    const std::string drums   = folder + u8"\\ドラム.zp4";
+    ASSERT_TRUE(CreateDirectoryA((folder + "\\Program Files").c_str(), nullptr));
+    ASSERT_TRUE(CopyFileA("UNBANK.exe", program.c_str(), TRUE));
+    ASSERT_TRUE(CopyFileW(wide(bank).c_str(), wide(drums).c_str(), TRUE));
     plant(desktop("07.wav"));
-    Started first("UNBANK.exe");
+    Started first(program);
     HWND window = main_window();
     PostMessageA(window, WM_COMMAND, IDM_OPEN, 0);
     ASSERT_NE(first.answer("Open", IDOK, bank.c_str()), "(none)");
@@ -96,14 +112,18 @@ TEST_F(UnbankProcessTest, OpenSecondStartAndTheAssociation) {
     EXPECT_EQ(first.answer("UNBANK", IDOK), "Extract done!");
     EXPECT_EQ(folder_contents(desktop()), "00s.wav* 07.wav*");
     ShowWindow(window, SW_MINIMIZE);
-    EXPECT_EQ(Started("UNBANK.exe", "\"" + bank + "\"").exit_code(), 0u);
+    EXPECT_EQ(Started(program, "\"" + bank + "\"").exit_code(), 0u);
     EXPECT_TRUE(IsWindowVisible(window));
     SendMessageA(window, WM_COMMAND, IDM_ASSOCIATE, 0);
+    char command[2 * MAX_PATH] = "";
+    LONG size                  = sizeof command;
+    RegQueryValueA(HKEY_CLASSES_ROOT, "QUMA.ZP-4\\Shell\\Open\\command", command, &size);
+    EXPECT_EQ(command, "\"" + program + "\" \"%1\"");
     PostMessageA(window, WM_COMMAND, IDM_EXIT, 0);
     EXPECT_EQ(first.exit_code(), 0u);
     for (const int button : {IDCANCEL, IDOK}) {
         clear_desktop();
-        Started opened(bank);
+        Started opened(drums);
         EXPECT_TRUE(wait_until([] { return !IsWindowVisible(main_window()); }));
         ASSERT_NE(opened.answer("Browse for Folder", button), "(none)");
         if (button == IDOK) {
@@ -112,7 +132,7 @@ TEST_F(UnbankProcessTest, OpenSecondStartAndTheAssociation) {
         EXPECT_EQ(opened.exit_code(), 0u);
         EXPECT_EQ(folder_contents(desktop()), button == IDOK ? "00s.wav* 07.wav*" : "");
     }
-    Started last("UNBANK.exe");
+    Started last(program);
     SendMessageA(main_window(), WM_COMMAND, IDM_DISSOCIATE, 0);
     PostMessageA(main_window(), WM_COMMAND, IDM_EXIT, 0);
     EXPECT_EQ(last.exit_code(), 0u);
@@ -127,7 +147,7 @@ TEST_F(UnbankProcessTest, OpenSecondStartAndTheAssociation) {
 TEST_F(UnbankProcessTest, FullDesktopShowsWriteErrorAndKeepsOnlyWholeFiles) {
     if (!is_small_disk(desktop())) GTEST_SKIP() << "the Desktop is no 2 MiB disk (needs root)";
     const std::string large =
-        write_bank(fresh_folder(), "large.zp4", {mono_slot(0, 950000), mono_slot(1, 113248)});
+        write_bank(folder, "large.zp4", {mono_slot(0, 950000), mono_slot(1, 113248)});
     Started program("UNBANK.exe", "\"" + large + "\"");
     ASSERT_NE(program.answer("Browse for Folder", IDOK), "(none)");
     EXPECT_EQ(program.answer("UNBANK", IDOK), "Write error");
