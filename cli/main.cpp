@@ -1,6 +1,7 @@
 // unbank: extracts every used slot of bank files as WAV files, on the console.
 #include "bank_check.h"
 #include "bank_search.h"
+#include "console_code_page.h"
 #include "console_host.h"
 #include "extract_job.h"
 #include "options.h"
@@ -70,6 +71,7 @@ JobStatus test(BankTally& tally) {
 } // namespace
 
 int main(int argc, char** argv) {
+    use_utf8_console();
     Options options;
     int early_exit = parse_options(argc, argv, options);
     if (early_exit < 0) early_exit = gather_banks(options);

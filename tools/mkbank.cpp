@@ -1,5 +1,6 @@
 // mkbank: packs 16-bit PCM WAV files, or a set of synthesised demo sounds, into a bank file.
 #include "bank_builder.h"
+#include "console_code_page.h"
 #include "demo_sounds.h"
 #include "wav_reader.h"
 
@@ -95,6 +96,7 @@ bool load_slot(const char* argument, bool stereo, BankSlot& slot, std::string& e
 } // namespace
 
 int main(int argc, char** argv) {
+    use_utf8_console();
     bool demo = false;
     struct SlotArgument {
         bool stereo;

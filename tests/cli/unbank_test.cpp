@@ -41,15 +41,19 @@ std::string as_host_text(std::string text) {
     return text;
 }
 
-// The banks a case may name: bank.zp4, of 07.wav, its copy -dash.zp4, and another copy in
-// coll/sub/x.zp4; damaged.zp4, whose mono slot 5 starts below the file and whose last slot,
-// 03s.wav, lost its last 100 right blocks; empty.zp4; and notes.zp4, no bank.
+// The banks a case may name: bank.zp4, of 07.wav, its copy -dash.zp4, another copy in
+// coll/sub/x.zp4 and two named in Japanese and with an accent in 名前; damaged.zp4, whose mono slot
+// 5 starts below the file and whose last slot, 03s.wav, lost its last 100 right blocks; empty.zp4;
+// and notes.zp4, no bank.
 std::string make_banks() {
     const std::string folder = fresh_folder();
     write_bank(folder, "bank.zp4", known_slots({"07.wav"}));
     fs::copy(join(folder, "bank.zp4"), join(folder, "-dash.zp4"));
     fs::create_directories(join(folder, "coll/sub"));
     fs::copy(join(folder, "bank.zp4"), join(folder, "coll/sub/x.zp4"));
+    fs::create_directories(join(folder, "名前"));
+    for (const char* name : {"名前/ドラム.zp4", "名前/Bässe.zp4"})
+        fs::copy(join(folder, "bank.zp4"), join(folder, name));
     Bytes damaged = bank_image(known_slots({"00.wav", "05.wav", "07.wav", "00s.wav", "03s.wav"}));
     damaged.resize(damaged.size() - 100 * 32);
     poke_negative_data_start(damaged, 5);
@@ -115,6 +119,14 @@ const struct RunCase {
     {"ListWalksAFolder", {}, {"-l", "coll"}, 0, "coll/sub/x.zp4:\n07.wav ...", "", ""},
     {"FolderNeedsAnOutputFolder", {}, {"coll"}, 64, "", "unbank: a folder of banks needs -o DIR for their files: coll\n" + HINT, ""},
     {"FolderWithoutBanks", {"none/notes"}, {"-o", "o", "none"}, 1, "", "unbank: no .zp4 file in none\n", "none/notes"},
+    // Names in any script, on Windows too, where the console shows them as typed.
+    {"NamesInAnyScriptListed", {}, {"-l", "名前/ドラム.zp4"}, 0, "07.wav   mono ...", "", ""},
+    {"NamesInAnyScriptTested", {}, {"-t", "名前/ドラム.zp4", "名前/Bässe.zp4"}, 0, "", "名前/ドラム.zp4: 1 of 1 slots read "
+     "whole, 0 damaged\n名前/Bässe.zp4: 1 of 1 slots read whole, 0 damaged\n2 banks: 2 slots read whole, 0 damaged; 0 "
+     "bank(s) with errors\n", ""},
+    {"NamesInAnyScriptWalkedAndWritten", {}, {"-o", "出力", "名前"}, 0, "", "名前/Bässe.zp4: 1 written, 0 skipped, 0 failed; "
+     "files in 出力/Bässe\n名前/ドラム.zp4: 1 written, 0 skipped, 0 failed; files in 出力/ドラム\n2 banks: 2 written, 0 "
+     "skipped, 0 failed; 0 bank(s) with errors\n", "出力/Bässe/07.wav* 出力/ドラム/07.wav*"},
 };
 // clang-format on
 
