@@ -128,11 +128,11 @@ bench: build-native deps-bench
 deps-dist: deps
 	@$(call install_missing,$(DIST_PACKAGES))
 
-# The Windows zip from the 32-bit release, the Debian package and the source archive.
+# The Windows zip and installer from the 32-bit release, the Debian package and the source archive.
 dist: build deps-dist
 	rm -rf build/dist
 	cmake --build --preset native --target package source_archive
-	cmake --build --preset win32 --target release_zip
+	cmake --build --preset win32 --target release_zip release_installer
 
 dist-check: dist
 	tests/release/check_release.sh

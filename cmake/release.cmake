@@ -4,7 +4,8 @@
 # Linux: the install rules, and through them the Debian package (CPack's `package` target);
 #        the target source_archive, the committed source tree as a .tar.gz.
 # Windows: the target release_zip, the window program and the two texts at the top of one zip,
-#          the console programs in its folder cli.
+#          the console programs in its folder cli; in the 32-bit build the target
+#          release_installer, the same files in an installer (installer.nsi).
 set(UNBANK_DIST_DIR ${PROJECT_SOURCE_DIR}/build/dist CACHE PATH "Where the release files go")
 set(UNBANK_MAINTAINER "The UNBANK developers <unbank@example.org>"
     CACHE STRING "The Debian package's maintainer")
@@ -51,6 +52,24 @@ if(WIN32)
     WORKING_DIRECTORY ${release_dir}
     VERBATIM)
   add_custom_target(release_zip DEPENDS ${zip})
+
+  # The installer, of the 32-bit release: it installs into the 32-bit Program Files.
+  if(NOT CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+    string(REGEX REPLACE "^Copyright \\(c\\) [0-9]+ " "" publisher "${UNBANK_COPYRIGHT}")
+    set(setup ${UNBANK_DIST_DIR}/unbank-${PROJECT_VERSION}-setup.exe)
+    set(script ${CMAKE_CURRENT_LIST_DIR}/installer.nsi)
+    add_custom_command(
+      OUTPUT ${setup}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${UNBANK_DIST_DIR}
+      COMMAND makensis -V2 -DVERSION=${PROJECT_VERSION} -DPUBLISHER=${publisher}
+              -DCOPYRIGHT=${UNBANK_COPYRIGHT}
+              -DRELEASE_DIR=${release_dir} -DICON=${UNBANK_ART_DIR}/program.ico
+              -DOUTFILE=${setup} ${script}
+      DEPENDS ${script} ${release_paths} ${UNBANK_ART_DIR}/program.ico
+      VERBATIM)
+    add_custom_target(release_installer DEPENDS ${setup})
+    add_dependencies(release_installer unbank_art)
+  endif()
   return()
 endif()
 

@@ -5,6 +5,7 @@ cd "$(dirname "$0")/../.."
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/native/CMakeCache.txt)
 deb=build/dist/unbank_${version}_amd64.deb
 zip=build/dist/unbank-$version-windows-x86.zip
+setup=build/dist/unbank-$version-setup.exe
 tarball=build/dist/unbank-$version.tar.gz
 scratch=$(mktemp -d) && trap 'rm -rf "$scratch"' EXIT
 passed=0 failed=0
@@ -82,6 +83,21 @@ check "the texts have CRLF line ends" crlf_only "$scratch/zip/README.txt" "$scra
 check "exiftool reads the version resources" \
     sh tests/release/version_resource.sh "$version" "$scratch"/zip/*.exe "$scratch"/zip/cli/*.exe
 check "UNBANK.exe starts under 32-bit Wine" starts_under_wine "$scratch/zip/UNBANK.exe"
+
+# The installer's own checks, each on a line of its own, in a fresh 32-bit prefix.
+installs_under_wine() {
+    local reason
+    if ! reason=$(cmake/wine-probe.sh); then
+        echo "SKIPPED: the installer under 32-bit Wine: $reason"
+        return 0
+    fi
+    xvfb-run -a -s "-screen 0 1024x768x24" bash tests/release/check_installer.sh "$setup" \
+        "$version" "$scratch/installer"
+}
+
+echo "Windows installer $setup:"
+check "exiftool reads its version" sh tests/release/version_resource.sh "$version" "$setup"
+check "it installs, works and uninstalls silently under 32-bit Wine" installs_under_wine
 
 echo "Source archive $tarball:"
 check "unpacked outside any checkout, it builds with make build" builds_from_archive
