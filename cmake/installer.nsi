@@ -157,25 +157,24 @@ Function un.RemoveFromPath
 FunctionEnd
 
 ; The association goes only while it still opens this program: another program's, made after
-; ours, stays. The program's own Associate writes the same keys, for all users when it runs
-; with administrator rights and for its user otherwise.
-!macro RemoveAssociation ROOT
-  ReadRegStr $0 ${ROOT} "${CLASSES}\${TYPE_KEY}\Shell\Open\command" ""
-  ${If} $0 == '"$INSTDIR\UNBANK.exe" "%1"'
-    DeleteRegKey ${ROOT} "${CLASSES}\${TYPE_KEY}"
-    ReadRegStr $0 ${ROOT} "${CLASSES}\.zp4" ""
-    ${If} $0 == "${TYPE_KEY}"
-      DeleteRegKey ${ROOT} "${CLASSES}\.zp4"
-    ${EndIf}
-    System::Call 'shell32::SHChangeNotify(i ${SHCNE_ASSOCCHANGED}, i 0, p 0, p 0)'
+; ours, stays. The program's own Associate, run as administrator, writes the same keys.
+Function un.RemoveAssociation
+  ReadRegStr $0 HKLM "${CLASSES}\${TYPE_KEY}\Shell\Open\command" ""
+  ${If} $0 != '"$INSTDIR\UNBANK.exe" "%1"'
+    Return
   ${EndIf}
-!macroend
+  DeleteRegKey HKLM "${CLASSES}\${TYPE_KEY}"
+  ReadRegStr $0 HKLM "${CLASSES}\.zp4" ""
+  ${If} $0 == "${TYPE_KEY}"
+    DeleteRegKey HKLM "${CLASSES}\.zp4"
+  ${EndIf}
+  System::Call 'shell32::SHChangeNotify(i ${SHCNE_ASSOCCHANGED}, i 0, p 0, p 0)'
+FunctionEnd
 
 Section "Uninstall"
   SetShellVarContext all
   Call un.RemoveFromPath
-  !insertmacro RemoveAssociation HKLM
-  !insertmacro RemoveAssociation HKCU
+  Call un.RemoveAssociation
   Delete "$SMPROGRAMS\UNBANK.lnk"
   Delete "$INSTDIR\cli\unbank.exe"
   Delete "$INSTDIR\cli\mkbank.exe"
