@@ -4,6 +4,7 @@
 # display (xvfb-run) from the source tree, after make build; check_release.sh runs it.
 setup=$(realpath "$1") version=$2 scratch=$(realpath "$3")
 mkdir -p "$scratch/wine" && echo win32 >"$scratch/wine/wine-arch"
+ln -sfn "$PWD/build/win32/bin" "$scratch/wine/bin"
 build_dir=$scratch/wine && . cmake/wine-env.sh
 # Wine's own menu entries for the shortcut would be Wine's leftovers, not the program's.
 export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
@@ -46,22 +47,9 @@ snapshot() {
     wineserver -p && wine cmd /c exit
 }
 
-# The first window program of a fresh session gets no window: Wine's desktop comes up first.
-start_desktop() {
-    local pid
-    for _ in $(seq 10); do
-        rm -f "$scratch/desktop.ready"
-        wine "$PWD/build/win32/bin/desktop_keeper.exe" "$scratch/desktop.ready" &
-        pid=$!
-        for _ in $(seq 300); do
-            [ -f "$scratch/desktop.ready" ] && return 0
-            kill -0 $pid 2>/dev/null || break
-            sleep 0.1
-        done
-        sleep 3
-    done
-    return 1
-}
+# The first window program of a fresh session gets no window: Wine's desktop comes up first,
+# through the build's desktop_keeper.exe in this prefix.
+start_desktop() { tests/shell/desktop.sh start "$build_dir"; }
 
 wine wineboot -i
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null
@@ -104,5 +92,6 @@ snapshot after
 check "nothing of the program is left: no file, no registry entry" \
     diff "$scratch/before.files" "$scratch/after.files"
 check "no registry entry names UNBANK or the file type" [ ! -s "$scratch/after.keys" ]
+tests/shell/desktop.sh stop "$build_dir"
 wineserver -k
 exit $failed
