@@ -60,7 +60,8 @@ function showError(bank, text) {
 function showRows(bank, rows) {
   const head = element('tr', {}, ...['File', 'Channels', 'Frames', 'Seconds', 'Damage',
                                      'Waveform', 'Play', 'Download']
-    .map((title) => element('th', { scope: 'col', textContent: title })));
+    .map((title) => element('th', { scope: 'col', textContent: title,
+                                    className: /Frames|Seconds/.test(title) ? 'number' : '' })));
   const body = element('tbody');
   for (const row of rows) {
     const cells = {
@@ -125,7 +126,7 @@ player.addEventListener('ended', stopPlaying);
 
 function showFiles(bank, message) {
   bank.progress.remove();
-  const colour = getComputedStyle(document.body).color;
+  const colour = getComputedStyle(document.documentElement).getPropertyValue('--accent');
   for (const file of message.files) {
     const { cells } = bank.rows.get(file.name);
     bank.files.set(file.name, file.wav);
