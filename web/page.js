@@ -12,7 +12,7 @@ const banksView = document.getElementById('banks');
 const downloadAll = document.getElementById('download-all');
 const announce = document.getElementById('announce');
 
-const banks = new Map(); // id -> { name, folder, view, files: Map(name -> Uint8Array) }
+const banks = new Map(); // id -> its name, zip folder, section, progress bar, rows and files
 const folders = new Set();
 let nextId = 0;
 let playing = null; // the button of the slot being played
@@ -167,6 +167,12 @@ worker.onmessage = ({ data: message }) => {
   } else {
     showError(bank, message.text);
   }
+};
+
+// A browser that cannot start the worker (or loses it) says so at every bank still waiting.
+worker.onerror = () => {
+  for (const bank of banks.values())
+    if (bank.view.dataset.state === 'working') showError(bank, 'This browser cannot run the decoder');
 };
 
 downloadAll.addEventListener('click', () => {
