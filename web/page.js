@@ -12,7 +12,7 @@ const banksView = document.getElementById('banks');
 const downloadAll = document.getElementById('download-all');
 const announce = document.getElementById('announce');
 
-const banks = new Map(); // id -> its name, zip folder, section, progress bar, rows and files
+const banks = new Map(); // id -> its name, zip folder, section, progress bar, rows, files
 const folders = new Set();
 let nextId = 0;
 let playing = null; // the button of the slot being played
@@ -44,7 +44,7 @@ function addBank(file, subfolders) {
   view.setAttribute('aria-label', file.name);
   banksView.append(view);
   banks.set(id, { name: file.name, folder: zipFolder(subfolders, file.name), view, progress,
-                  files: new Map(), rows: new Map() });
+                  files: new Map(), urls: new Map(), rows: new Map() });
   file.arrayBuffer().then(
     (bytes) => worker.postMessage({ id, bytes }, [bytes]),
     () => worker.postMessage({ id, bytes: null }));
@@ -98,7 +98,22 @@ function drawWave(peaks, label, colour) {
   return canvas;
 }
 
-function playButton(name, url) {
+// A slot's file as a blob: address, made the first time it is played or saved: handing every
+// file to the browser as a blob up front took longer than decoding the bank.
+function fileUrl(bank, name) {
+  if (!bank.urls.has(name))
+    bank.urls.set(name, URL.createObjectURL(new Blob([bank.files.get(name)], { type: 'audio/wav' })));
+  return bank.urls.get(name);
+}
+
+function save(url, name) {
+  const link = element('a', { href: url, download: name });
+  document.body.append(link);
+  link.click();
+  link.remove();
+}
+
+function playButton(bank, name) {
   const button = element('button', { type: 'button', className: 'small', textContent: 'Play' });
   button.setAttribute('aria-label', 'Play ' + name);
   button.addEventListener('click', () => {
@@ -108,7 +123,7 @@ function playButton(name, url) {
     playing = button;
     button.textContent = 'Stop';
     button.setAttribute('aria-label', 'Stop ' + name);
-    player.src = url;
+    player.src = fileUrl(bank, name);
     player.play().catch(stopPlaying);
   });
   button.dataset.name = name;
@@ -130,13 +145,13 @@ function showFiles(bank, message) {
   for (const file of message.files) {
     const { cells } = bank.rows.get(file.name);
     bank.files.set(file.name, file.wav);
-    const url = URL.createObjectURL(new Blob([file.wav], { type: 'audio/wav' }));
     cells.wave.append(drawWave(file.peaks, file.name, colour));
-    cells.play.append(playButton(file.name, url));
-    const save = element('a', { className: 'button small', href: url, download: file.name,
-                                textContent: 'Download' });
-    save.setAttribute('aria-label', 'Download ' + file.name);
-    cells.save.append(save);
+    cells.play.append(playButton(bank, file.name));
+    const download = element('button', { type: 'button', className: 'small',
+                                         textContent: 'Download' });
+    download.setAttribute('aria-label', 'Download ' + file.name);
+    download.addEventListener('click', () => save(fileUrl(bank, file.name), file.name));
+    cells.save.append(download);
   }
   for (const name of message.damaged) {
     const { cells, tr } = bank.rows.get(name);
@@ -186,10 +201,7 @@ downloadAll.addEventListener('click', () => {
   // WAV files hardly compress; storing them keeps the zip quick to make.
   const zip = fflate.zipSync(tree, { level: 0 });
   const url = URL.createObjectURL(new Blob([zip], { type: 'application/zip' }));
-  const link = element('a', { href: url, download: 'unbank-wav.zip' });
-  document.body.append(link);
-  link.click();
-  link.remove();
+  save(url, 'unbank-wav.zip');
   setTimeout(() => URL.revokeObjectURL(url), 60000);
 });
 

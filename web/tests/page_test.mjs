@@ -87,7 +87,7 @@ try {
       frames: tr.querySelector('.frames').textContent,
       seconds: tr.querySelector('.seconds').textContent,
       damage: tr.querySelector('.damage').textContent,
-      saves: tr.querySelectorAll('.save a').length,
+      saves: tr.querySelectorAll('.save button').length,
     })),
   })));
   const [demo, cut, notes] = shown;
@@ -109,7 +109,7 @@ try {
 
   // One slot's file from its row.
   const stereo = demo.rows.find((row) => row.kind === 'stereo');
-  const rowLink = `.bank:first-of-type tr[data-slot="${stereo.name}"] .save a`;
+  const rowLink = `.bank:first-of-type tr[data-slot="${stereo.name}"] .save button`;
   const saved = await download(() => page.click(rowLink));
   assert.equal(saved, stereo.name);
   assert.ok(readFileSync(join(work, 'downloads', saved))
