@@ -112,11 +112,12 @@ test-fuzz: build-fuzz
 fuzz: build-fuzz
 	FUZZ_SECONDS=$(FUZZ_SECONDS) ctest --preset fuzz -j$(JOBS)
 
-# The page, opened from disk in headless Chromium, against the native unbank on the same banks.
+# The page: the engine in WebAssembly, with the page's script and style, in one HTML file.
 web: deps
 	cmake --preset web >/dev/null
 	cmake --build --preset web -j$(JOBS)
 
+# The page, opened from disk in headless Chromium, against the native unbank on the same banks.
 test-web: web build-native
 	timeout 600 node web/tests/page_test.mjs $(WEB)/unbank.html $(NATIVE) $(WEB)/page-test
 
