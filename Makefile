@@ -117,8 +117,10 @@ web: deps
 	cmake --preset web >/dev/null
 	cmake --build --preset web -j$(JOBS)
 
-# The page, opened from disk in headless Chromium, against the native unbank on the same banks.
+# The codec's tests under Node, its WebAssembly vector lanes against the block decoder; then the
+# page, opened from disk in headless Chromium, against the native unbank on the same banks.
 test-web: web build-native
+	ctest --preset web
 	timeout 600 node web/tests/page_test.mjs $(WEB)/unbank.html $(NATIVE) $(WEB)/page-test
 
 test: build test-native test-asan test-tsan test-fuzz test-win64 test-win32 test-web
