@@ -92,6 +92,7 @@ int main(int argc, char** argv) {
         if (exit_status == JOB_DONE) exit_status = tally.status;
         if (tally.status == JOB_CANCELLED) break; // Ctrl+C, or Cancel at a question
     }
+    if (interrupted() && exit_status == JOB_DONE) exit_status = JOB_CANCELLED; // banks not begun
     if (!options.quiet && !options.list) print_summary(tallies, options.test, stderr);
     return exit_status;
 }

@@ -105,22 +105,18 @@ void write_slots(std::FILE* bulk, int count) {
                 continue;
             }
         }
-        bool opened            = false;
-        const JobStatus status = write_slot(bulk, slot_table[i], output_path, reply_state, opened);
-        const bool go_on       = status == JOB_READ_ERROR && job_options.keep_going;
-        if (status != JOB_DONE) {
+        const JobStatus status = write_slot(bulk, slot_table[i], output_path, reply_state);
+        if (status == JOB_DONE) {
+            ++job_result.written;
+        } else {
             if (status != JOB_CANCELLED) ++job_result.failed;
-            if (go_on) {
-                host->report_damaged_slot();
-            } else {
+            if (status != JOB_READ_ERROR || !job_options.keep_going) {
                 if (status != JOB_CANCELLED)
                     std::memcpy(job_result.failed_slot, output_name, OUTPUT_NAME_BYTES);
                 finish(status, slot_error_number());
+                return;
             }
-            if (opened) std::remove(output_path); // incomplete; an unopened file is untouched
-            if (!go_on) return;
-        } else {
-            ++job_result.written;
+            host->report_damaged_slot();
         }
         advance_progress();
     }

@@ -37,7 +37,7 @@ struct JobResult {
 extern JobResult job_result;
 
 // What a job does with a slot whose data cannot be read whole. By default it ends there, as
-// the window's jobs do; keep_going reports the slot, deletes its file, goes on with the next
+// the window's jobs do; keep_going reports the slot, writes no file for it, goes on with the next
 // slot and ends the job with code 1 after the last one.
 struct JobOptions {
     bool keep_going = false;
