@@ -57,10 +57,12 @@ struct JobCase {
 
 // clang-format off
 const JobCase JOB_CASES[] = {
-    // Temporary files a stopped run left are replaced and renamed away.
-    {"EverySlotIsWrittenUnderItsNameMonoFirst", {"42.wav", "00s.wav", "07.wav", "49s.wav", "00.wav"},
-     {"00.tmp", "49s.tmp"}, {}, {JOB_WRITING, JOB_DONE}, {}, "00.wav* 00s.wav* 07.wav* 42.wav* 49s.wav*", {5, 0, 0},
-     Bank::Intact, false, {}, {0, 2, 3, 4, 5, 6, 6}},
+    // Files around the writer's runs of 8192 frames, an empty slot, stereo files on both sides of a
+    // block. Temporary files a stopped run left are replaced and renamed away.
+    {"EverySlotIsWrittenUnderItsNameMonoFirst", {"42.wav", "00s.wav", "01.wav", "02.wav", "01s.wav", "03.wav",
+     "04.wav", "05.wav", "06.wav", "03s.wav", "07.wav", "49s.wav", "00.wav"}, {"00.tmp", "49s.tmp"}, {},
+     {JOB_WRITING, JOB_DONE}, {}, "00.wav* 00s.wav* 01.wav* 01s.wav* 02.wav* 03.wav* 03s.wav* 04.wav* 05.wav* "
+     "06.wav* 07.wav* 42.wav* 49s.wav*", {13, 0, 0}, Bank::Intact, false, {}, {0, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 14}},
     // No, and any value but Yes, Yes to All and Cancel (Esc gives 2), skip the slot asked about.
     {"EachAnswerConcernsOnlyItsSlot", {"00.wav", "01.wav", "03.wav", "00s.wav"},
      {"00.wav", "01.wav", "00s.wav"}, {REPLY_NO, 2, REPLY_WRITE},
