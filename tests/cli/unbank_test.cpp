@@ -258,6 +258,9 @@ TEST(UnbankProgram, StoppedAnywhereLeavesEveryNameWholeOrAsItWas) {
     const unsigned seed = unsigned(Clock::now().time_since_epoch().count());
     std::mt19937 random(seed);
     int part_way = 0, cut = 0;
+    // A stop that came after the last file halves the time a later stop may wait: a busy
+    // machine runs the rounds slower, or faster, than the one that was timed.
+    auto bound = writing.count() * 3 / 4 + 1;
     for (int round = 0; round < ROUNDS; ++round) {
         const std::string out = "o" + std::to_string(round);
         const bool over       = round % 2 == 1;
@@ -270,8 +273,7 @@ TEST(UnbankProgram, StoppedAnywhereLeavesEveryNameWholeOrAsItWas) {
         const int pid  = start_program(unbank({"-qyo", out, "bank.zp4"}), folder);
         ended          = -1;
         if (comes(writing_in(out), pid, ended) && ended < 0) {
-            std::this_thread::sleep_for(
-                std::chrono::microseconds(random() % (writing.count() * 3 / 4 + 1)));
+            std::this_thread::sleep_for(std::chrono::microseconds(random() % bound));
             kill(pid, stop);
         }
         if (ended < 0) waitpid(pid, &ended, 0);
@@ -290,6 +292,7 @@ TEST(UnbankProgram, StoppedAnywhereLeavesEveryNameWholeOrAsItWas) {
             }
         }
         part_way += whole_files < int(names.size());
+        if (whole_files == int(names.size())) bound = bound / 2 + 1;
         EXPECT_LE(temporary, stop == SIGKILL ? 1 : 0) << "round " << round << ", seed " << seed;
         ASSERT_EQ(run_program(unbank({"-qyo", out, "bank.zp4"}), folder).status, 0);
         EXPECT_EQ(folder_contents(join(folder, out)), folder_contents(join(folder, "whole")));
@@ -298,8 +301,7 @@ TEST(UnbankProgram, StoppedAnywhereLeavesEveryNameWholeOrAsItWas) {
         fs::remove_all(join(folder, out));
     }
     EXPECT_EQ(cut, 0) << "seed " << seed;
-    // Most rounds stop the program while it writes; on a busy machine some come too late.
-    EXPECT_GE(part_way, ROUNDS / 4) << "too few rounds stopped the program while it wrote";
+    EXPECT_GE(part_way, ROUNDS / 2) << "too few rounds stopped the program while it wrote";
     std::printf("%d rounds, %d stopped part way, %d cut files\n", ROUNDS, part_way, cut);
 }
 
