@@ -5,10 +5,11 @@
 # make dist: the release files in build/dist; make dist-check: each checked as received.
 
 # clang and libclang-rt-14-dev (its libFuzzer runtime) build the fuzz targets; util-linux
-# gives the process tests of unbank prlimit; libgtest-dev the host builds GoogleTest.
+# gives the process tests of unbank prlimit; libgtest-dev the host builds GoogleTest;
+# nlohmann-json3-dev, header only, writes unbank's --json for every build.
 PACKAGES := cmake make g++ googletest libgtest-dev libbenchmark-dev python3 \
             g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 xvfb xauth \
-            clang libclang-rt-14-dev util-linux
+            clang libclang-rt-14-dev util-linux nlohmann-json3-dev
 # Two tests need these: the bash completions run on bash-completion's helpers, and exiftool
 # reads the Windows programs' version resources back.
 PACKAGES += bash-completion libimage-exiftool-perl
@@ -17,9 +18,9 @@ I386_PACKAGES := wine32:i386
 # make bench alone needs these: the peer it is compared with, the synthesiser of its test
 # audio, and /usr/bin/time for peak memory.
 BENCH_PACKAGES := ffmpeg sox time
-# make dist needs zip and CPack's dpkg-shlibdeps (dpkg-dev); make dist-check lintian, unzip,
-# man, and xwininfo to see the Windows program's window.
-DIST_PACKAGES := zip unzip dpkg-dev lintian man-db x11-utils
+# make dist needs zip, CPack's dpkg-shlibdeps (dpkg-dev) and rpmbuild (rpm); make dist-check
+# lintian, rpmlint, unzip, man, and xwininfo to see the Windows program's window.
+DIST_PACKAGES := zip unzip dpkg-dev rpm lintian rpmlint man-db x11-utils
 NATIVE   := build/native/bin
 JOBS     ?= 2
 FUZZ_SECONDS ?= 60

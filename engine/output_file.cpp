@@ -94,6 +94,16 @@ bool output_create(OutputFile& file, const char* path) {
     return open_system_file(file, path);
 }
 
+void output_attach_standard_output(OutputFile& file) {
+    file.error = 0;
+    file.used  = 0;
+#ifdef _WIN32
+    file.handle = GetStdHandle(STD_OUTPUT_HANDLE);
+#else
+    file.descriptor = STDOUT_FILENO;
+#endif
+}
+
 bool output_write(OutputFile& file, const void* bytes, size_t count) {
     const uint8_t* from = static_cast<const uint8_t*>(bytes);
     // The buffer goes out only when full: whole buffers keep the writes aligned in the file.

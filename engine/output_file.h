@@ -22,6 +22,10 @@ struct OutputFile {
 // refuses; nothing is open then.
 bool output_create(OutputFile& file, const char* path);
 
+// Takes the process's standard output, open already, as the file: written in bytes as they are
+// (no text mode on Windows), closed as any other.
+void output_attach_standard_output(OutputFile& file);
+
 // Appends count bytes. False once a write has failed; later writes then do nothing.
 bool output_write(OutputFile& file, const void* bytes, size_t count);
 

@@ -176,22 +176,24 @@ void make_wav_header(int32_t total_samples, int channels, uint8_t header[WAV_HEA
 
 namespace {
 
-JobStatus write_wav(std::FILE* bulk, const SlotInfo& slot, const char* out_path,
-                    const std::atomic<int32_t>& reply, bool& opened) {
-    const bool stereo  = is_stereo(slot);
-    const int channels = stereo ? 2 : 1;
-
-    opened = output_create(output, out_path);
-    if (!opened) return JOB_WRITE_ERROR;
-
+// The header and the frames into the open output.
+JobStatus write_contents(std::FILE* bulk, const SlotInfo& slot, const std::atomic<int32_t>& reply) {
+    const bool stereo = is_stereo(slot);
     uint8_t header[WAV_HEADER_BYTES];
-    make_wav_header(slot.total_samples, channels, header);
-    if (!output_write(output, header, sizeof header)) return close_with(JOB_WRITE_ERROR);
+    make_wav_header(slot.total_samples, stereo ? 2 : 1, header);
+    if (!output_write(output, header, sizeof header)) return JOB_WRITE_ERROR;
 
     auto write_run = [&](size_t frames, size_t blocks) {
         return write_frames(frames, blocks, stereo, reply);
     };
-    return close_with(decode_slot(bulk, slot, write_run));
+    return decode_slot(bulk, slot, write_run);
+}
+
+JobStatus write_wav(std::FILE* bulk, const SlotInfo& slot, const char* out_path,
+                    const std::atomic<int32_t>& reply, bool& opened) {
+    opened = output_create(output, out_path);
+    if (!opened) return JOB_WRITE_ERROR;
+    return close_with(write_contents(bulk, slot, reply));
 }
 
 } // namespace
@@ -200,6 +202,14 @@ JobStatus write_slot(std::FILE* bulk, const SlotInfo& slot, const char* out_path
                      const std::atomic<int32_t>& reply, bool& opened) {
     const JobStatus status = write_wav(bulk, slot, out_path, reply, opened);
     if (status == JOB_WRITE_ERROR) error_number = output.error; // the output keeps the first
+    return status;
+}
+
+JobStatus write_slot_to_standard_output(std::FILE* bulk, const SlotInfo& slot,
+                                        const std::atomic<int32_t>& reply) {
+    output_attach_standard_output(output);
+    const JobStatus status = close_with(write_contents(bulk, slot, reply));
+    if (status == JOB_WRITE_ERROR) error_number = output.error;
     return status;
 }
 
