@@ -19,8 +19,9 @@ I386_PACKAGES := wine32:i386
 # audio, and /usr/bin/time for peak memory.
 BENCH_PACKAGES := ffmpeg sox time
 # make dist needs zip, CPack's dpkg-shlibdeps (dpkg-dev) and rpmbuild (rpm); make dist-check
-# lintian, rpmlint, unzip, man, and xwininfo to see the Windows program's window.
-DIST_PACKAGES := zip unzip dpkg-dev rpm lintian rpmlint man-db x11-utils
+# lintian, rpmlint, cpio for rpm2cpio, unzip, man, and xwininfo to see the Windows program's
+# window.
+DIST_PACKAGES := zip unzip dpkg-dev rpm lintian rpmlint cpio man-db x11-utils
 NATIVE   := build/native/bin
 JOBS     ?= 2
 FUZZ_SECONDS ?= 60
@@ -129,7 +130,7 @@ bench: build-native deps-bench
 deps-dist: deps
 	@$(call install_missing,$(DIST_PACKAGES))
 
-# The Windows zip from the 32-bit release, the Debian package and the source archive.
+# The Windows zip from the 32-bit release, the Debian and RPM packages and the source archive.
 dist: build deps-dist
 	rm -rf build/dist
 	cmake --build --preset native --target package source_archive
