@@ -223,6 +223,21 @@ TEST(UnbankProgram, StdoutCarriesTheFileThroughAPipe) {
     EXPECT_EQ(run.out + run.err, "");
 }
 
+// A reader that goes away part way (head) makes a write error of it, named, not a silent end by
+// a signal. The slot outgrows the writer's buffer and the pipe's, so that a write meets it.
+TEST(UnbankProgram, StdoutReaderGoneIsAWriteError) {
+    const std::string folder = fresh_folder();
+    write_bank(folder, "bank.zp4", {mono_slot(1, 400000)});
+    const ProgramRun run = run_program(
+        {"bash", "-c", "\"$@\" | head -c 100 >/dev/null; exit ${PIPESTATUS[0]}", "bash",
+         UNBANK_PATH, "-c", "-s", "01", "bank.zp4"},
+        folder);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err,
+              "unbank: bank.zp4: 01.wav: Write error: Broken pipe; the file on standard output is "
+              "cut short\n");
+}
+
 // A WAV file is no text for a terminal.
 TEST(UnbankProgram, StdoutRefusesATerminal) {
     const std::string folder = make_banks();
