@@ -84,6 +84,10 @@ expect("extraction totals", extraction["totals"],
        {"banks": 3, "written": 5, "skipped": 1, "failed": 2, "banks_with_errors": 3})
 expect("extraction exit in the document", extraction["exit_status"], 1)
 
+unmade, status = run("-o", "notes.zp4/o", "poked.zp4")  # a folder that cannot be made
+expect("a bank not begun", (status, unmade["banks"][0]["folder"], unmade["banks"][0]["slots"][0]["path"]),
+       (2, None, None))
+
 for failure in failures:
     print(failure)
 sys.exit(1 if failures else 0)
