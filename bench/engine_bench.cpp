@@ -43,10 +43,9 @@ void write_whole_slot(benchmark::State& bench, bool stereo) {
         bench.SkipWithError("could not build the bank");
         return;
     }
-    bool opened = false;
     const std::atomic<int32_t> reply{REPLY_WRITE};
     for (auto _ : bench)
-        if (write_slot(bank.stream, bank.table[0], bank.out_path.c_str(), reply, opened) != 0)
+        if (write_slot(bank.stream, bank.table[0], bank.out_path.c_str(), reply) != 0)
             bench.SkipWithError("write_slot failed");
     const int64_t channels = stereo ? 2 : 1;
     bench.SetItemsProcessed(bench.iterations() * int64_t(FRAMES) * channels);

@@ -53,8 +53,8 @@ void ConsoleHost::report_done() {
 
 void ConsoleHost::report_damaged_slot() {
     clear_progress();
-    std::fprintf(stderr, "unbank: %s: %s cannot be read whole; its file is removed\n", bank.c_str(),
-                 output_name);
+    std::fprintf(stderr, "unbank: %s: %s cannot be read whole; its file is not written\n",
+                 bank.c_str(), output_name);
 }
 
 void ConsoleHost::request_repaint() {

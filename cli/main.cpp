@@ -160,6 +160,7 @@ int main(int argc, char** argv) {
         if (exit_status == JOB_DONE) exit_status = tally.status;
         if (tally.status == JOB_CANCELLED) break; // Ctrl+C, or Cancel at a question
     }
+    if (interrupted() && exit_status == JOB_DONE) exit_status = JOB_CANCELLED; // banks not begun
     if (!options.quiet && !options.list && !options.to_stdout)
         print_summary(tallies, options.test, stderr);
     if (options.json) std::fputs(json_report(options, tallies, exit_status).c_str(), stdout);

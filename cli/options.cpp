@@ -24,7 +24,7 @@ const char usage_text[] =
     "  -y, --yes           overwrite existing files without asking (Yes to All)\n"
     "  -n, --no-clobber    never overwrite; skip each slot whose file exists (No)\n"
     "  -k, --keep-going    go on past a slot that cannot be read whole; its file is\n"
-    "                      removed and the bank ends with status 1\n"
+    "                      not written and the bank ends with status 1\n"
     "  -t, --test          read and decode every slot, write nothing, report damage\n"
     "  -l, --list          print the slot table, marking damaged slots; write nothing\n"
     "  -q, --quiet         no progress display and no closing summary\n"

@@ -8,11 +8,13 @@
 // colon of a drive letter ("D:drums.zp4").
 extern const char NAME_STARTS_AFTER[];
 
-// Ctrl+C (and Ctrl+Break on Windows) stops the job the way the window's Abort Convert does; a
-// write past a file size limit fails like a full disk instead of killing the program.
+// Every way the system asks the program to stop (Ctrl+C; on POSIX SIGTERM and SIGHUP; on
+// Windows Ctrl+Break and the console's close, logoff and shutdown) stops the job the way the
+// window's Abort Convert does; a write past a file size limit fails like a full disk instead
+// of killing the program.
 void set_up_process();
 
-// True once Ctrl+C stopped the run.
+// True once such a request stopped the run.
 bool interrupted();
 
 // Whether the standard input, error or output is a console (a terminal).

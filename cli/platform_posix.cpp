@@ -33,7 +33,10 @@ void set_up_process() {
     struct sigaction action = {};
     action.sa_handler       = on_interrupt;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
+    // Ctrl+C, a service manager's or timeout's stop, and a closed terminal window all end the
+    // run the same way: the slot in progress stops within a frame and its file goes.
+    for (const int stop : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(stop, &action, nullptr);
     // Past a file size limit a write should fail like a full disk, so the job removes the
     // file; the signal's default would kill the program and leave the file half written.
     std::signal(SIGXFSZ, SIG_IGN);

@@ -1,5 +1,6 @@
 #include "platform.h"
 
+#include "console_events.h"
 #include "extract_job.h"
 #include "system_error.h"
 #include <algorithm>
@@ -13,14 +14,6 @@ const char NAME_STARTS_AFTER[] = "\\/:";
 namespace {
 
 std::atomic<int32_t> interrupt_seen{0}; // set on the system's handler thread
-
-// Ctrl+C and Ctrl+Break are ours; closing the console and logging off keep the system's way.
-BOOL WINAPI on_console_event(DWORD event) {
-    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
-    interrupt_seen = 1;
-    reply_state.store(REPLY_ABORT);
-    return TRUE;
-}
 
 bool is_console(DWORD standard_handle) {
     DWORD mode = 0;
@@ -45,6 +38,18 @@ std::vector<std::string> matches(const std::string& pattern) {
 }
 
 } // namespace
+
+// Runs on a thread of the system's. After a close, logoff or shutdown event the system ends
+// the process as soon as the handler returns (or when its few seconds are up), so the handler
+// returns no more: the main thread stops the job, its file goes, and the program's own end
+// ends the process with the status of a stopped run.
+BOOL WINAPI on_console_event(DWORD event) {
+    interrupt_seen = 1;
+    reply_state.store(REPLY_ABORT);
+    if (event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT)
+        Sleep(INFINITE);
+    return TRUE;
+}
 
 void set_up_process() {
     SetConsoleCtrlHandler(on_console_event, TRUE);

@@ -123,24 +123,20 @@ void write_slots(std::FILE* bulk, int count) {
                 continue;
             }
         }
-        bool opened            = false;
-        const JobStatus status = write_slot(bulk, slot_table[i], output_path, reply_state, opened);
-        const bool go_on       = status == JOB_READ_ERROR && job_options.keep_going;
-        if (status != JOB_DONE) {
+        const JobStatus status = write_slot(bulk, slot_table[i], output_path, reply_state);
+        if (status == JOB_DONE) {
+            ++job_result.written;
+            job_result.outcomes[slot_table[i].id] = SLOT_WRITTEN;
+        } else {
             if (status != JOB_CANCELLED) ++job_result.failed;
             if (status != JOB_CANCELLED) job_result.outcomes[slot_table[i].id] = SLOT_FAILED;
-            if (go_on) {
-                host->report_damaged_slot();
-            } else {
+            if (status != JOB_READ_ERROR || !job_options.keep_going) {
                 if (status != JOB_CANCELLED)
                     std::memcpy(job_result.failed_slot, output_name, PATH_BYTES);
                 finish(status, slot_error_number());
+                return;
             }
-            if (opened) std::remove(output_path); // incomplete; an unopened file is untouched
-            if (!go_on) return;
-        } else {
-            ++job_result.written;
-            job_result.outcomes[slot_table[i].id] = SLOT_WRITTEN;
+            host->report_damaged_slot();
         }
         advance_progress();
     }

@@ -41,7 +41,7 @@ struct JobResult {
 extern JobResult job_result;
 
 // What a job does with a slot whose data cannot be read whole. By default it ends there, as
-// the window's jobs do; keep_going reports the slot, deletes its file, goes on with the next
+// the window's jobs do; keep_going reports the slot, writes no file for it, goes on with the next
 // slot and ends the job with code 1 after the last one. Unless every_slot, only the slots
 // whose ids are chosen are the job's: the others are left out of its count and its progress.
 // Each file's name is name_prefix followed by the slot's own name.

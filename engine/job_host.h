@@ -17,8 +17,8 @@ class JobHost {
     // Fills folder with a chosen file-system folder: 0. Otherwise 6 when the prompt was
     // dismissed, or 2 when the chosen folder cannot be made, errno then saying why.
     virtual JobStatus choose_folder(char folder[PATH_BYTES]) = 0;
-    // Keep-going jobs only: the slot named by output_name could not be read whole; its file
-    // is deleted next and the job goes on.
+    // Keep-going jobs only: the slot named by output_name could not be read whole, so its file
+    // was not written (a file of that name is as it was), and the job goes on.
     virtual void report_damaged_slot() {}
 
   protected:

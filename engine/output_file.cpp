@@ -1,14 +1,10 @@
 #include "output_file.h"
 
+#include "system_file.h"
+#include <cctype>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
-#ifdef _WIN32
-#include "system_error.h"
-#include <windows.h>
-#else
-#include <fcntl.h>
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -18,90 +14,57 @@ bool fail(OutputFile& file, int error) {
     return false;
 }
 
-#ifdef _WIN32
-
-constexpr DWORD LARGEST_PIECE = 1u << 30; // WriteFile counts in a DWORD
-
-bool fail_with_last_error(OutputFile& file) {
-    return fail(file, errno_of_system_error(GetLastError()));
-}
-
-bool open_system_file(OutputFile& file, const char* path) {
-    file.handle = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    return file.handle != INVALID_HANDLE_VALUE || fail_with_last_error(file);
-}
-
-// The count WriteFile returns is what the system took: it may be less than asked.
-bool write_system_file(OutputFile& file, const uint8_t* bytes, size_t count) {
-    while (count > 0) {
-        const DWORD piece = count < LARGEST_PIECE ? DWORD(count) : LARGEST_PIECE;
-        DWORD taken       = 0;
-        if (!WriteFile(file.handle, bytes, piece, &taken, nullptr))
-            return fail_with_last_error(file);
-        if (taken == 0) return fail(file, ENOSPC); // no progress: nothing more fits
-        bytes += taken;
-        count -= taken;
-    }
-    return true;
-}
-
-bool close_system_file(OutputFile& file) {
-    return CloseHandle(file.handle) || fail_with_last_error(file);
-}
-
-#else
-
-bool open_system_file(OutputFile& file, const char* path) {
-    do
-        file.descriptor = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    while (file.descriptor < 0 && errno == EINTR);
-    return file.descriptor >= 0 || fail(file, errno);
-}
-
-// write may take fewer bytes than asked (a signal, a file size limit, the end of the disk).
-bool write_system_file(OutputFile& file, const uint8_t* bytes, size_t count) {
-    while (count > 0) {
-        const ssize_t taken = write(file.descriptor, bytes, count);
-        if (taken < 0 && errno == EINTR) continue;
-        if (taken < 0) return fail(file, errno);
-        if (taken == 0) return fail(file, ENOSPC); // no progress: nothing more fits
-        bytes += taken;
-        count -= size_t(taken);
-    }
-    return true;
-}
-
-// The descriptor is gone whatever close returns, so it is never retried; a complaint (a
-// network file system's late write error, say) means the data may not have arrived.
-bool close_system_file(OutputFile& file) {
-    return close(file.descriptor) == 0 || fail(file, errno);
-}
-
-#endif
-
 bool flush(OutputFile& file) {
     const size_t used = file.used;
     file.used         = 0;
-    return write_system_file(file, file.buffer, used);
+    int error         = 0;
+    return system_write(file.handle, file.buffer, used, error) || fail(file, error);
+}
+
+bool close(OutputFile& file) {
+    int error = 0;
+    return system_close(file.handle, error) || fail(file, error);
+}
+
+bool is_tmp(const char* extension) {
+    return std::tolower(extension[0]) == 't' && std::tolower(extension[1]) == 'm' &&
+           std::tolower(extension[2]) == 'p' && extension[3] == '\0';
 }
 
 } // namespace
 
-bool output_create(OutputFile& file, const char* path) {
-    file.error = 0;
-    file.used  = 0;
-    return open_system_file(file, path);
+bool temporary_path_of(const char* final_path, char* temporary, size_t size) {
+    const char* dot = std::strrchr(final_path, '.');
+    // A dot before the last separator is a folder's.
+    if (dot && std::strpbrk(dot, "/\\")) dot = nullptr;
+    const int stem   = dot ? int(dot - final_path) : int(std::strlen(final_path));
+    const char* tail = dot && is_tmp(dot + 1) ? ".tm~" : ".tmp";
+    const int length = std::snprintf(temporary, size, "%.*s%s", stem, final_path, tail);
+    return length > 0 && size_t(length) < size;
+}
+
+bool output_create(OutputFile& file, const char* final_path) {
+    file.error       = 0;
+    file.used        = 0;
+    const int length = std::snprintf(file.final_path, sizeof file.final_path, "%s", final_path);
+    if (length < 0 || size_t(length) >= sizeof file.final_path ||
+        !temporary_path_of(final_path, file.temporary_path, sizeof file.temporary_path))
+        return fail(file, ENAMETOOLONG);
+    int error             = 0;
+    const FinalName final = system_final_name(final_path, error);
+    if (final == FinalName::REFUSED) return fail(file, error);
+    file.in_place    = final == FinalName::IN_PLACE;
+    const char* path = file.in_place ? file.final_path : file.temporary_path;
+    return system_create(path, file.handle, error) || fail(file, error);
 }
 
 void output_attach_standard_output(OutputFile& file) {
-    file.error = 0;
-    file.used  = 0;
-#ifdef _WIN32
-    file.handle = GetStdHandle(STD_OUTPUT_HANDLE);
-#else
-    file.descriptor = STDOUT_FILENO;
-#endif
+    file.error             = 0;
+    file.used              = 0;
+    file.in_place          = true;
+    file.handle            = system_standard_output();
+    file.final_path[0]     = '\0';
+    file.temporary_path[0] = '\0';
 }
 
 bool output_write(OutputFile& file, const void* bytes, size_t count) {
@@ -119,8 +82,19 @@ bool output_write(OutputFile& file, const void* bytes, size_t count) {
     return file.error == 0;
 }
 
-bool output_close(OutputFile& file) {
+bool output_commit(OutputFile& file) {
     const bool flushed = file.error == 0 && flush(file);
-    const bool closed  = close_system_file(file);
-    return flushed && closed;
+    const bool closed  = close(file);
+    if (file.in_place) return flushed && closed;
+    int error = 0;
+    if (flushed && closed &&
+        (system_rename(file.temporary_path, file.final_path, error) || fail(file, error)))
+        return true;
+    system_remove(file.temporary_path);
+    return false;
+}
+
+void output_discard(OutputFile& file) {
+    close(file);
+    if (!file.in_place) system_remove(file.temporary_path);
 }

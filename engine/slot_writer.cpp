@@ -73,11 +73,6 @@ void put_le32(uint8_t* out, uint32_t value) {
     put_le16(out + 2, value >> 16);
 }
 
-// A slot counts as written only when the close confirms that the system took every byte.
-JobStatus close_with(JobStatus status) {
-    return output_close(output) || status != JOB_DONE ? status : JOB_WRITE_ERROR;
-}
-
 // Lays out the frames of whole decoded blocks as little-endian bytes. Whole blocks, 32 frames
 // at a time, give the compiler loops it can vectorise.
 void lay_out_frames(size_t blocks, bool stereo) {
@@ -176,31 +171,32 @@ void make_wav_header(int32_t total_samples, int channels, uint8_t header[WAV_HEA
 
 namespace {
 
-// The header and the frames into the open output.
-JobStatus write_contents(std::FILE* bulk, const SlotInfo& slot, const std::atomic<int32_t>& reply) {
-    const bool stereo = is_stereo(slot);
+// The header and the frames into the open output, which takes its name when the slot is
+// whole and is discarded otherwise.
+JobStatus write_into_output(std::FILE* bulk, const SlotInfo& slot,
+                            const std::atomic<int32_t>& reply) {
+    const bool stereo  = is_stereo(slot);
+    const int channels = stereo ? 2 : 1;
     uint8_t header[WAV_HEADER_BYTES];
-    make_wav_header(slot.total_samples, stereo ? 2 : 1, header);
-    if (!output_write(output, header, sizeof header)) return JOB_WRITE_ERROR;
-
+    make_wav_header(slot.total_samples, channels, header);
     auto write_run = [&](size_t frames, size_t blocks) {
         return write_frames(frames, blocks, stereo, reply);
     };
-    return decode_slot(bulk, slot, write_run);
-}
-
-JobStatus write_wav(std::FILE* bulk, const SlotInfo& slot, const char* out_path,
-                    const std::atomic<int32_t>& reply, bool& opened) {
-    opened = output_create(output, out_path);
-    if (!opened) return JOB_WRITE_ERROR;
-    return close_with(write_contents(bulk, slot, reply));
+    const JobStatus status = output_write(output, header, sizeof header)
+                                 ? decode_slot(bulk, slot, write_run)
+                                 : JOB_WRITE_ERROR;
+    // A slot counts as written only when the system has taken every byte and the name.
+    if (status == JOB_DONE) return output_commit(output) ? JOB_DONE : JOB_WRITE_ERROR;
+    output_discard(output);
+    return status;
 }
 
 } // namespace
 
 JobStatus write_slot(std::FILE* bulk, const SlotInfo& slot, const char* out_path,
-                     const std::atomic<int32_t>& reply, bool& opened) {
-    const JobStatus status = write_wav(bulk, slot, out_path, reply, opened);
+                     const std::atomic<int32_t>& reply) {
+    const JobStatus status =
+        output_create(output, out_path) ? write_into_output(bulk, slot, reply) : JOB_WRITE_ERROR;
     if (status == JOB_WRITE_ERROR) error_number = output.error; // the output keeps the first
     return status;
 }
@@ -208,7 +204,7 @@ JobStatus write_slot(std::FILE* bulk, const SlotInfo& slot, const char* out_path
 JobStatus write_slot_to_standard_output(std::FILE* bulk, const SlotInfo& slot,
                                         const std::atomic<int32_t>& reply) {
     output_attach_standard_output(output);
-    const JobStatus status = close_with(write_contents(bulk, slot, reply));
+    const JobStatus status = write_into_output(bulk, slot, reply);
     if (status == JOB_WRITE_ERROR) error_number = output.error;
     return status;
 }

@@ -11,12 +11,12 @@ constexpr int WAV_HEADER_BYTES = 44;
 // Builds the 44-byte RIFF/WAVE header for a slot of the given size.
 void make_wav_header(int32_t total_samples, int channels, uint8_t header[WAV_HEADER_BYTES]);
 
-// 0 when written completely; otherwise 1 (bulk file read or seek), 2 (output) or 6 (reply
-// held the abort value before a frame). The output is closed on return; an incomplete file
-// stays. opened tells whether the output was created or truncated: when it was not (an
-// existing file that cannot be opened for writing), the file on disk is still the user's own.
+// 0 when written completely: the file then has the name out_path, replacing a file there.
+// Otherwise 1 (bulk file read or seek), 2 (output) or 6 (reply held the abort value before a
+// frame), and the file written so far, under its temporary name, is gone again: out_path
+// holds what it held before.
 JobStatus write_slot(std::FILE* bulk, const SlotInfo& slot, const char* out_path,
-                     const std::atomic<int32_t>& reply, bool& opened);
+                     const std::atomic<int32_t>& reply);
 
 // Writes the slot's WAV file to the process's standard output, as write_slot writes a file:
 // nothing is created or renamed, and a failure leaves the stream cut short.

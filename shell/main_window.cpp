@@ -5,6 +5,7 @@
 #include "extract_job.h"
 #include "job_status.h"
 #include "resource.h"
+#include "session_end.h"
 #include "status_display.h"
 #include "tray.h"
 #include "window_host.h"
@@ -170,15 +171,17 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
     if (ui.taskbar_created != 0 && message == ui.taskbar_created) return on_taskbar_created();
     // clang-format off
     switch (message) {
-    case WM_CREATE:     return on_create(window);
-    case WM_DESTROY:    return on_destroy(window);
-    case WM_SIZE:       return on_size(window, wparam);
-    case WM_PAINT:      return on_paint(window);
-    case WM_CLOSE:      return on_close(window);
-    case WM_COMMAND:    return on_command(window, wparam);
-    case WM_TIMER:      if (wparam == ANIMATION_TIMER) return on_animation_tick(); break;
-    case WM_DROPFILES:  return on_drop_files(window, HDROP(wparam));
-    case WM_JOB_STATUS: return on_job_status(window, uint32_t(wparam));
+    case WM_CREATE:          return on_create(window);
+    case WM_DESTROY:         return on_destroy(window);
+    case WM_SIZE:            return on_size(window, wparam);
+    case WM_PAINT:           return on_paint(window);
+    case WM_CLOSE:           return on_close(window);
+    case WM_COMMAND:         return on_command(window, wparam);
+    case WM_TIMER:           if (wparam == ANIMATION_TIMER) return on_animation_tick(); break;
+    case WM_DROPFILES:       return on_drop_files(window, HDROP(wparam));
+    case WM_JOB_STATUS:      return on_job_status(window, uint32_t(wparam));
+    case WM_QUERYENDSESSION: return on_query_end_session(window);
+    case WM_ENDSESSION:      return on_end_session(window, wparam);
     }
     // clang-format on
     return DefWindowProcA(window, message, wparam, lparam);

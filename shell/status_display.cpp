@@ -38,9 +38,7 @@ void finish_done(HWND window) {
     common_ending(window);
 }
 
-} // namespace
-
-LRESULT on_job_status(HWND window, uint32_t code) {
+void show_job_status(HWND window, uint32_t code) {
     switch (code) {
     case JOB_DONE: finish_done(window); break;
     case JOB_QUESTION:
@@ -56,5 +54,18 @@ LRESULT on_job_status(HWND window, uint32_t code) {
         show_box(window, WARNING_BOX, job_status_text(code));
         common_ending(window);
     }
+}
+
+} // namespace
+
+// While the session ends a question has no one to answer it: the reply state keeps the abort
+// the session's end wrote, and the job's last code ends it without a box.
+LRESULT on_job_status(HWND window, uint32_t code) {
+    ++ui.codes_in_hand;
+    if (!ui.session_ending)
+        show_job_status(window, code);
+    else if (code != JOB_QUESTION && code != JOB_WRITING)
+        common_ending(window);
+    --ui.codes_in_hand;
     return 0;
 }

@@ -19,6 +19,11 @@ struct WindowState {
     int notice_open; // "Extract done!" is open: the tray's Open... stays greyed meanwhile
     int associated;  // the program handles ".zp4" files: Associate greyed, Dissociate enabled
 
+    // While the session ends, no code shows a box or asks; codes_in_hand counts the codes this
+    // thread is handling, the worker waiting for each of them.
+    int session_ending;
+    int codes_in_hand;
+
     UINT tray_message;           // registered under the program name
     UINT taskbar_created;        // the shell's notice that its notification area is new
     NOTIFYICONDATAA tray_record; // filled once, right after the window exists

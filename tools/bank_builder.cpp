@@ -114,9 +114,10 @@ bool write_file(const std::string& path, const std::vector<uint8_t>& bytes, std:
         error = "cannot create " + path + ": " + std::strerror(file.error);
         return false;
     }
-    const bool written = output_write(file, bytes.data(), bytes.size());
-    if (output_close(file) && written) return true;
-    std::remove(path.c_str());
+    if (!output_write(file, bytes.data(), bytes.size()))
+        output_discard(file);
+    else if (output_commit(file))
+        return true;
     error = "cannot write " + path + ": " + std::strerror(file.error);
     return false;
 }

@@ -28,6 +28,7 @@ std::vector<uint8_t> encode_channel(const std::vector<int16_t>& samples);
 bool build_bank(const std::vector<BankSlot>& slots, std::vector<uint8_t>& image,
                 std::string& error);
 
-// Writes bytes to path; a file that could not be written whole is removed. False, with a
-// message naming the system's reason, when the system did not take every byte.
+// Writes bytes to path under a temporary name and renames it over path when whole; a file
+// already at path stays as it was unless the new one is whole. False, with a message naming
+// the system's reason, when the system did not take every byte.
 bool write_file(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error);

@@ -56,8 +56,9 @@ struct JobCase {
 
 // clang-format off
 const JobCase JOB_CASES[] = {
+    // Temporary files a stopped run left are replaced and renamed away.
     {"EverySlotIsWrittenUnderItsNameMonoFirst", {"42.wav", "00s.wav", "07.wav", "49s.wav", "00.wav"},
-     {}, {}, {JOB_WRITING, JOB_DONE}, {}, "00.wav* 00s.wav* 07.wav* 42.wav* 49s.wav*",
+     {"00.tmp", "49s.tmp"}, {}, {JOB_WRITING, JOB_DONE}, {}, "00.wav* 00s.wav* 07.wav* 42.wav* 49s.wav*",
      Bank::Intact, false, {}, {0, 2, 3, 4, 5, 6, 6}},
     // No, and any value but Yes, Yes to All and Cancel (Esc gives 2), skip the slot asked about.
     {"EachAnswerConcernsOnlyItsSlot", {"00.wav", "01.wav", "03.wav", "00s.wav"},
@@ -72,8 +73,9 @@ const JobCase JOB_CASES[] = {
     {"EmptyBank",         {}, {}, {}, {JOB_EMPTY},      {}, "", Bank::Empty},
     {"MissingBank",       {}, {}, {}, {JOB_READ_ERROR}, {}, "", Bank::Missing},
     {"BankThatIsAFolder", {}, {}, {}, {JOB_READ_ERROR}, {}, "", Bank::Folder},
-    {"ReadErrorInsideASlotDeletesItsFile", {"00.wav", "01.wav", "02.wav"}, {}, {},
-     {JOB_WRITING, JOB_READ_ERROR}, {}, "00.wav* 01.wav*", Bank::Cut},
+    // The slot that cannot be read whole was to replace an earlier file: that file stays.
+    {"ReadErrorInsideASlotKeepsTheEarlierFile", {"00.wav", "01.wav", "02.wav"}, {"02.wav"}, {REPLY_WRITE},
+     {JOB_WRITING, JOB_QUESTION, JOB_READ_ERROR}, {"02.wav"}, "00.wav* 01.wav* 02.wav", Bank::Cut},
     {"KeepGoingWritesEveryIntactSlotThenEndsWithAReadError", {"00.wav", "02.wav", "03.wav", "00s.wav", "01.wav"},
      {}, {}, {JOB_WRITING, JOB_READ_ERROR}, {}, "00.wav* 00s.wav* 02.wav*", Bank::CutAndPoked, true,
      {"01.wav", "03.wav"}, {0, 2, 3, 4, 5, 6, 6}},
@@ -157,31 +159,49 @@ TEST_F(JobTest, ChosenSlotsUnderAPrefix) {
     }
 }
 
-// A folder where a file goes cannot be opened for writing (only some systems take it for a
-// file that exists, and ask): that ends even a keep-going job, and the folder stays.
-TEST_F(JobTest, OutputThatCannotBeOpenedEndsTheJobAndStays) {
-    fs::create_directories(join(host.folder, "01.wav"));
-    host.answers = {REPLY_WRITE};
-    run(Bank::Intact, {"00.wav", "01.wav", "02.wav"}, true);
-    EXPECT_EQ(host.codes.back(), JOB_WRITE_ERROR);
-    EXPECT_EQ(folder_contents(host.folder), "00.wav* 01.wav/");
+// A folder where a file goes cannot be replaced (only some systems take it for a file that
+// exists, and ask), nor can a read-only file: either ends even a keep-going job with the
+// system's reason, and stays as it was.
+TEST_F(JobTest, OutputThatCannotBeReplacedEndsTheJobAndStays) {
+    for (const bool read_only : {false, true}) {
+        ScriptedHost fresh;
+        fs::create_directories(fresh.folder = join(folder, read_only ? "read-only" : "folder"));
+        const std::string earlier = join(fresh.folder, "01.wav");
+        if (read_only) {
+            plant(earlier);
+            fs::permissions(earlier,
+                            fs::perms::all & ~(fs::perms::owner_write | fs::perms::group_write |
+                                               fs::perms::others_write));
+        } else {
+            fs::create_directories(earlier);
+        }
+        fresh.answers = {REPLY_WRITE};
+        run_job(write_bank(folder, "bank.zp4", known_slots({"00.wav", "01.wav", "02.wav"})), fresh,
+                JobOptions{true});
+        EXPECT_EQ(fresh.codes.back(), JOB_WRITE_ERROR);
+        EXPECT_EQ(job_result.error_number, read_only ? EACCES : EISDIR) << read_only;
+        EXPECT_EQ(folder_contents(fresh.folder), read_only ? "00.wav* 01.wav" : "00.wav* 01.wav/");
+    }
 }
 
-// Abort Convert after the second slot, or while the third, 8 MB long, is written: that slot's
-// file goes, the others stay.
+// Abort Convert after the second slot, or while the third, 8 MB long, is written over an
+// earlier file of its name: that slot's temporary file goes, the earlier file and the others
+// stay.
 TEST_F(JobTest, AbortBetweenSlotsOrInsideOne) {
     for (const bool inside : {false, true}) {
         std::atomic<bool> ended{false};
         std::thread watcher;
         ScriptedHost fresh;
         fs::create_directories(fresh.folder = join(folder, inside ? "inside" : "between"));
+        if (inside) plant(join(fresh.folder, "88.wav"));
+        fresh.answers    = {REPLY_WRITE};
         fresh.on_repaint = [&](int32_t current) {
             if (current == 3 && !inside) reply_state = REPLY_ABORT; // the first two slots are done
             if (current == 3 && inside)
                 watcher = std::thread([&] {
                     std::error_code error;
                     while (!ended &&
-                           (fs::file_size(join(fresh.folder, "88.wav"), error) <= 4096 || error)) {
+                           (fs::file_size(join(fresh.folder, "88.tmp"), error) <= 4096 || error)) {
                     }
                     reply_state = REPLY_ABORT;
                 });
@@ -191,14 +211,18 @@ TEST_F(JobTest, AbortBetweenSlotsOrInsideOne) {
         run_job(write_bank(folder, "bank.zp4", slots), fresh);
         ended = true;
         if (watcher.joinable()) watcher.join();
-        EXPECT_EQ(fresh.codes, (Codes{JOB_WRITING, JOB_CANCELLED})) << inside;
-        EXPECT_EQ(folder_contents(fresh.folder), "00.wav* 07.wav*") << inside;
+        const Codes codes = inside ? Codes{JOB_WRITING, JOB_QUESTION, JOB_CANCELLED}
+                                   : Codes{JOB_WRITING, JOB_CANCELLED};
+        EXPECT_EQ(fresh.codes, codes);
+        EXPECT_EQ(folder_contents(fresh.folder),
+                  inside ? "00.wav* 07.wav* 88.wav" : "00.wav* 07.wav*");
     }
 }
 
-// A real disk of 2 MiB: the slot that meets its end ends the job with code 2 and its file goes,
-// whether it is the last slot, held in the buffer until its close, or a slot larger than the
-// buffer with another after it. The first slot takes 464 of the disk's 512 pages.
+// A real disk of 2 MiB: the slot that meets its end ends the job with code 2 and its temporary
+// file goes, whether it is the last slot, held in the buffer until its close, or a slot larger
+// than the buffer with another after it. The earlier file it was to replace stays. The first
+// slot takes 464 of the disk's 512 pages.
 TEST_F(JobTest, FullDiskEndsTheJobAtTheSlotThatMeetsIt) {
     if (!is_small_disk(SMALL_DISK))
         GTEST_SKIP() << SMALL_DISK << " is no 2 MiB disk (mounting one there needs root)";
@@ -209,10 +233,12 @@ TEST_F(JobTest, FullDiskEndsTheJobAtTheSlotThatMeetsIt) {
         ScriptedHost fresh;
         fs::remove_all(fresh.folder = join(SMALL_DISK, "job"));
         fs::create_directories(fresh.folder);
+        plant(join(fresh.folder, "91.wav"));
+        fresh.answers = {REPLY_WRITE};
         run_job(write_bank(folder, "bank.zp4", slots), fresh);
-        EXPECT_EQ(fresh.codes, (Codes{JOB_WRITING, JOB_WRITE_ERROR})) << last;
+        EXPECT_EQ(fresh.codes, (Codes{JOB_WRITING, JOB_QUESTION, JOB_WRITE_ERROR})) << last;
         EXPECT_EQ(job_result.error_number, ENOSPC);
-        EXPECT_EQ(folder_contents(fresh.folder), "90.wav*");
+        EXPECT_EQ(folder_contents(fresh.folder), "90.wav* 91.wav");
     }
 }
 

@@ -40,8 +40,7 @@ class WriterTest : public ::testing::Test {
     }
 
     JobStatus write(const SlotInfo& slot, const std::string& name = "out.wav") {
-        bool opened = false;
-        return write_slot(bulk, slot, join(folder, name).c_str(), reply, opened);
+        return write_slot(bulk, slot, join(folder, name).c_str(), reply);
     }
 
     std::atomic<int32_t> reply{REPLY_WRITE};
