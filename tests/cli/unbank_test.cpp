@@ -12,7 +12,10 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <random>
 #include <sstream>
+#include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -254,6 +257,101 @@ TEST(UnbankProgram, StdoutRefusesATerminal) {
     close(terminal);
     EXPECT_EQ(seen, "unbank: -c writes a WAV file: standard output is a terminal\r\n" +
                         HINT.substr(0, HINT.size() - 1) + "\r\n");
+}
+
+// Stopped at a random moment while it writes, by a kill, SIGTERM or SIGHUP (unbank.exe by a
+// kill only, which Wine carries out as TerminateProcess would), half the rounds over files of
+// the same names: each name then holds its earlier bytes or the whole file, beside at most the
+// one temporary file a kill leaves, and a rerun leaves exactly the whole files.
+TEST(UnbankProgram, StoppedAnywhereLeavesEveryNameWholeOrAsItWas) {
+    constexpr int ROUNDS        = 20;
+    const std::string folder    = fresh_folder();
+    std::vector<BankSlot> slots = known_slots({"03s.wav"});
+    for (int i = 0; i < 20; ++i)
+        slots.push_back(mono_slot(i, 400000));
+    write_bank(folder, "bank.zp4", slots);
+    using Clock = std::chrono::steady_clock;
+    // Polls until the condition holds; false, the program's status then in ended, when the
+    // program ends first.
+    const auto comes = [&](const auto& condition, int pid, int& ended) {
+        for (const auto give_up = Clock::now() + std::chrono::seconds(10);
+             !condition() && Clock::now() < give_up;)
+            if (waitpid(pid, &ended, WNOHANG) == pid) return condition();
+        return true;
+    };
+    // Writing has begun in a folder once a temporary file is there.
+    const auto writing_in = [&](const std::string& out) {
+        return [&folder, out] {
+            std::error_code error;
+            for (const auto& entry : fs::directory_iterator(join(folder, out), error))
+                if (entry.path().extension() == ".tmp") return true;
+            return false;
+        };
+    };
+    // The whole files, then how long writing takes once the bank is in the cache: from the
+    // first slot's temporary file to the last slot's final name.
+    ASSERT_EQ(run_program(unbank({"-qo", "whole", "bank.zp4"}), folder).status, 0);
+    int ended       = 0;
+    const int timed = start_program(unbank({"-qo", "timed", "bank.zp4"}), folder);
+    ASSERT_TRUE(comes(writing_in("timed"), timed, ended));
+    const auto begun = Clock::now();
+    ASSERT_TRUE(comes([&] { return fs::exists(join(folder, "timed/03s.wav")); }, timed, ended));
+    const auto writing =
+        std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - begun);
+    ASSERT_EQ(wait_program(timed), 0);
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(join(folder, "whole")))
+        names.push_back(entry.path().filename().string());
+    const auto holds_whole = [&](const std::string& path, const std::string& name) {
+        return read_bytes(join(folder, path)) == read_bytes(join(folder, "whole/" + name));
+    };
+
+    const unsigned seed = unsigned(Clock::now().time_since_epoch().count());
+    std::mt19937 random(seed);
+    int part_way = 0, cut = 0;
+    for (int round = 0; round < ROUNDS; ++round) {
+        const std::string out = "o" + std::to_string(round);
+        const bool over       = round % 2 == 1;
+        fs::create_directories(join(folder, out));
+        for (const std::string& name : names)
+            if (over) plant(join(folder, out + "/" + name));
+        const int stop = windows_unbank || round % 5 < 3 ? SIGKILL
+                         : round % 5 == 3                ? SIGTERM
+                                                         : SIGHUP;
+        const int pid  = start_program(unbank({"-qyo", out, "bank.zp4"}), folder);
+        ended          = -1;
+        if (comes(writing_in(out), pid, ended) && ended < 0) {
+            std::this_thread::sleep_for(
+                std::chrono::microseconds(random() % (writing.count() * 3 / 4 + 1)));
+            kill(pid, stop);
+        }
+        if (ended < 0) waitpid(pid, &ended, 0);
+        // A signal the program takes ends it as Ctrl+C does, with nothing left behind.
+        EXPECT_TRUE(stop == SIGKILL || WEXITSTATUS(ended) == 0 || WEXITSTATUS(ended) == 6);
+        int temporary = 0, whole_files = 0;
+        for (const auto& entry : fs::directory_iterator(join(folder, out))) {
+            const std::string name = entry.path().filename().string();
+            const std::string path = out + "/" + name;
+            if (entry.path().extension() == ".tmp") {
+                ++temporary;
+            } else if (fs::exists(join(folder, "whole/" + name)) && holds_whole(path, name)) {
+                ++whole_files;
+            } else {
+                cut += !(over && is_planted(join(folder, path)));
+            }
+        }
+        part_way += whole_files < int(names.size());
+        EXPECT_LE(temporary, stop == SIGKILL ? 1 : 0) << "round " << round << ", seed " << seed;
+        ASSERT_EQ(run_program(unbank({"-qyo", out, "bank.zp4"}), folder).status, 0);
+        EXPECT_EQ(folder_contents(join(folder, out)), folder_contents(join(folder, "whole")));
+        for (const std::string& name : names)
+            EXPECT_TRUE(holds_whole(out + "/" + name, name)) << name;
+        fs::remove_all(join(folder, out));
+    }
+    EXPECT_EQ(cut, 0) << "seed " << seed;
+    // Most rounds stop the program while it writes; on a busy machine some come too late.
+    EXPECT_GE(part_way, ROUNDS / 4) << "too few rounds stopped the program while it wrote";
+    std::printf("%d rounds, %d stopped part way, %d cut files\n", ROUNDS, part_way, cut);
 }
 
 // unbank.exe gives the host program's files byte for byte, on slots long enough for the vector

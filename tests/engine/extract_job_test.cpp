@@ -179,8 +179,11 @@ TEST_F(JobTest, OutputThatCannotBeReplacedEndsTheJobAndStays) {
         run_job(write_bank(folder, "bank.zp4", known_slots({"00.wav", "01.wav", "02.wav"})), fresh,
                 JobOptions{true});
         EXPECT_EQ(fresh.codes.back(), JOB_WRITE_ERROR);
-        EXPECT_EQ(job_result.error_number, read_only ? EACCES : EISDIR) << read_only;
+        // The folder's reason differs between systems; a read-only file's does not.
+        EXPECT_TRUE(read_only ? job_result.error_number == EACCES : job_result.error_number != 0)
+            << job_result.error_number;
         EXPECT_EQ(folder_contents(fresh.folder), read_only ? "00.wav* 01.wav" : "00.wav* 01.wav/");
+        fs::permissions(earlier, fs::perms::owner_write, fs::perm_options::add); // to clean up
     }
 }
 

@@ -62,7 +62,7 @@ std::string desktop(const char* name = "") {
 }
 
 void clear_desktop() {
-    for (const char* name : {"07.wav", "00s.wav"})
+    for (const char* name : {"07.wav", "00s.wav", "00.wav", "00.tmp", "01.wav", "01.tmp"})
         DeleteFileA(desktop(name).c_str());
 }
 
@@ -119,6 +119,38 @@ TEST_F(UnbankProcessTest, OpenSecondStartAndTheAssociation) {
     HKEY key = nullptr;
     for (const char* name : {".zp4", "QUMA.ZP-4"})
         EXPECT_NE(RegOpenKeyExA(HKEY_CLASSES_ROOT, name, 0, KEY_READ, &key), ERROR_SUCCESS) << name;
+}
+
+// Started with a bank of two long slots over an earlier 00.wav: Abort Convert while that file
+// is replaced keeps it as it was. Started again, the session ends while the second slot is
+// written: the window answers only once the job has stopped and its end step has run, so
+// that the system, which may end the process from then on, finds the first file whole and no
+// temporary file; the program then ends by itself.
+TEST_F(UnbankProcessTest, AbortAndTheSessionsEndLeaveEveryFileWholeOrAsItWas) {
+    const std::string large =
+        write_bank(fresh_folder(), "large.zp4", {mono_slot(0, 7000000), mono_slot(1, 7000000)});
+    const auto writing = [](const char* name) {
+        return wait_until(
+            [=] { return GetFileAttributesA(desktop(name).c_str()) != INVALID_FILE_ATTRIBUTES; });
+    };
+    plant(desktop("00.wav"));
+    Started aborted("UNBANK.exe", "\"" + large + "\"");
+    ASSERT_NE(aborted.answer("Browse for Folder", IDOK), "(none)");
+    ASSERT_NE(aborted.answer("ZP-4 File Converter", IDC_ANSWER_YES), "(none)");
+    ASSERT_TRUE(writing("00.tmp"));
+    PostMessageA(main_window(), WM_COMMAND, IDM_ABORT, 0);
+    EXPECT_EQ(aborted.exit_code(), 0u);
+    EXPECT_EQ(folder_contents(desktop()), "00.wav");
+
+    clear_desktop();
+    Started ended("UNBANK.exe", "\"" + large + "\"");
+    ASSERT_NE(ended.answer("Browse for Folder", IDOK), "(none)");
+    ASSERT_TRUE(writing("01.tmp"));
+    EXPECT_EQ(SendMessageA(main_window(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+    SendMessageA(main_window(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    EXPECT_EQ(folder_contents(desktop()), "00.wav?");
+    EXPECT_EQ(read_bytes(desktop("00.wav")).size(), 44u + 2 * 7000000);
+    EXPECT_EQ(ended.exit_code(), 0u);
 }
 
 // The Desktop on a disk of 2 MiB, mounted there for this test alone: the second slot does not

@@ -154,6 +154,10 @@ void plant(const std::string& path) {
     write_bytes(path, UNTOUCHED);
 }
 
+bool is_planted(const std::string& path) {
+    return read_bytes(path) == UNTOUCHED;
+}
+
 bool is_small_disk(const std::string& folder) {
     std::error_code error; // asked of a name inside: on Windows the space is its folder's
     return fs::space(join(folder, "."), error).capacity == 2 << 20;

@@ -37,6 +37,7 @@ bool is_small_disk(const std::string& folder);
 // A file of the user's that a job must leave alone; longer than most catalogue files, so that
 // one written over it without emptying it first shows.
 void plant(const std::string& path);
+bool is_planted(const std::string& path);
 // What a user finds under folder, sorted, banks (".zp4") left out: "NAME*" a catalogue file
 // with its known contents, "NAME" a file as plant() left it, "NAME/" an empty folder, "NAME?"
 // any other file; those in folders as "FOLDER/NAME*".
