@@ -17,8 +17,6 @@ uint8_t quantise(int32_t diff, int32_t step) {
     return static_cast<uint8_t>(sign | (magnitude > CODE_MAGNITUDE ? CODE_MAGNITUDE : magnitude));
 }
 
-} // namespace
-
 void analyse_samples(const int16_t samples[BLOCK_SAMPLES], CodecState& state) {
     state.header.first_sample = samples[0];
     state.first_delta         = distance(samples[1], samples[0]);
@@ -65,6 +63,22 @@ void choose_range_exponent(CodecState& state) {
     state.header.range_exponent = e;
 }
 
+// The number of entries 0..62 of the chosen table that are <= a, by bisection; entry 63 is
+// never compared.
+int32_t find_step_index(uint32_t a, const CodecState& state) {
+    const int32_t* table = step_tables[state.header.table_select];
+    int32_t low          = 0;
+    int32_t high         = MAX_STEP_INDEX;
+    while (low < high) {
+        const int32_t middle = (low + high) / 2;
+        if (static_cast<uint32_t>(table[middle]) <= a)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return low;
+}
+
 // The lowest index has a step of just under half the largest difference.
 void choose_min_index(CodecState& state) {
     const uint32_t d       = state.max_delta;
@@ -81,6 +95,8 @@ void choose_start_index(CodecState& state) {
         static_cast<uint8_t>(s < state.header.min_index ? state.header.min_index : s);
 }
 
+// The code loop: chooses the 31 codes while following the decoder's running value, which it
+// leaves in running[0..31].
 void choose_codes(const int16_t samples[BLOCK_SAMPLES], uint8_t codes[BLOCK_CODES],
                   int16_t running[BLOCK_SAMPLES], CodecState& state) {
     int32_t value    = state.header.first_sample;
@@ -99,23 +115,10 @@ void choose_codes(const int16_t samples[BLOCK_SAMPLES], uint8_t codes[BLOCK_CODE
     }
 }
 
-// A bisection over entries 0..62; entry 63 is never compared.
-int32_t find_step_index(uint32_t a, const CodecState& state) {
-    const int32_t* table = step_tables[state.header.table_select];
-    int32_t low          = 0;
-    int32_t high         = MAX_STEP_INDEX;
-    while (low < high) {
-        const int32_t middle = (low + high) / 2;
-        if (static_cast<uint32_t>(table[middle]) <= a)
-            low = middle + 1;
-        else
-            high = middle;
-    }
-    return low;
-}
+} // namespace
 
 void encode_block(const int16_t samples[BLOCK_SAMPLES], uint8_t block[BLOCK_BYTES],
-                  CodecState& state) {
+                  CodecState& state, int16_t running[BLOCK_SAMPLES]) {
     analyse_samples(samples, state);
     choose_table(state);
     choose_range_exponent(state);
@@ -123,7 +126,7 @@ void encode_block(const int16_t samples[BLOCK_SAMPLES], uint8_t block[BLOCK_BYTE
     choose_start_index(state);
     prepare_block(state);
     uint8_t codes[BLOCK_CODES];
-    int16_t running[BLOCK_SAMPLES];
-    choose_codes(samples, codes, running, state);
+    int16_t scratch[BLOCK_SAMPLES];
+    choose_codes(samples, codes, running ? running : scratch, state);
     pack_block(state.header, codes, block);
 }

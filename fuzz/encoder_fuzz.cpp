@@ -1,4 +1,5 @@
-// Any 32 samples encode into a block that decodes to exactly the encoder's running values.
+// Any 32 samples encode into a block whose header fields each fit their width, and which
+// decode_block turns into exactly the running values the encoder followed.
 #include "block_format.h"
 #include "codec_state.h"
 #include "decoder.h"
@@ -15,27 +16,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int i = 0; i < BLOCK_SAMPLES; ++i)
         samples[i] = int16_t(uint16_t(data[2 * i] | data[2 * i + 1] << 8));
 
-    // encode_block's own steps, to see the running values it follows.
-    CodecState state{};
-    analyse_samples(samples, state);
-    choose_table(state);
-    choose_range_exponent(state);
-    choose_min_index(state);
-    choose_start_index(state);
-    prepare_block(state);
-    uint8_t codes[BLOCK_CODES];
-    int16_t running[BLOCK_SAMPLES];
-    choose_codes(samples, codes, running, state);
-    uint8_t expected_block[BLOCK_BYTES];
-    pack_block(state.header, codes, expected_block);
-
     uint8_t block[BLOCK_BYTES];
-    CodecState scratch{};
-    encode_block(samples, block, scratch);
-    if (std::memcmp(block, expected_block, BLOCK_BYTES) != 0) std::abort();
+    int16_t running[BLOCK_SAMPLES];
+    CodecState state{};
+    encode_block(samples, block, state, running);
+    // pack_block takes the fields as they are: one too wide would spill into its neighbour.
+    const BlockHeader& header = state.header;
+    if (header.start_index > 63 || header.min_index > 63 || header.range_exponent > 15 ||
+        header.table_select > 3)
+        std::abort();
 
     int16_t decoded[BLOCK_SAMPLES];
-    decode_block(block, decoded, scratch);
+    decode_block(block, decoded, state);
     if (std::memcmp(decoded, running, sizeof decoded) != 0) std::abort();
     return 0;
 }

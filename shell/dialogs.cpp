@@ -13,6 +13,13 @@ namespace {
 static_assert(sizeof(void*) != 4 || offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR) == 76,
               "the Open dialog record of the first version is 76 bytes");
 
+// The prompt's buttons give the reply-state values the job reads, and its Cancel is the Abort
+// Convert command.
+static_assert(IDC_ANSWER_YES == REPLY_WRITE && IDC_ANSWER_YES_TO_ALL == REPLY_YES_TO_ALL &&
+                  IDC_ANSWER_NO == REPLY_NO && IDC_ANSWER_CANCEL == REPLY_ABORT &&
+                  IDM_ABORT == REPLY_ABORT,
+              "the overwrite prompt's button ids are the reply values");
+
 constexpr int FILTER_BYTES         = 256;
 constexpr int PROMPT_TEXT_BYTES    = 256;
 constexpr char INITIAL_FILE_NAME[] = "*.zp4";

@@ -77,9 +77,12 @@ bool build_bank(const std::vector<BankSlot>& slots, std::vector<uint8_t>& image,
         image[STEREO_DIRECTORY_OFFSET + j * STEREO_RECORD_BYTES + SLOT_STATUS_AT] = EMPTY_SLOT;
 
     for (const BankSlot& slot : slots) {
-        const uint32_t start            = uint32_t(image.size() + MEMORY_BASE);
-        const uint32_t frames           = uint32_t(slot.left.size());
-        const uint32_t last             = start + frames - 1; // inclusive end; start - 1 when empty
+        const uint32_t start = uint32_t(image.size() + MEMORY_BASE);
+        // The sample addresses count from the file's start, not the memory's: the sampler's need
+        // not equal the data addresses, and a reader that takes one for the other then shows.
+        // The end is inclusive, first - 1 for an empty slot.
+        const uint32_t first            = start - MEMORY_BASE;
+        const uint32_t last             = first + uint32_t(slot.left.size()) - 1;
         const std::vector<uint8_t> left = encode_channel(slot.left);
         append(image, left);
         if (slot.stereo) {
@@ -89,11 +92,11 @@ bool build_bank(const std::vector<BankSlot>& slots, std::vector<uint8_t>& image,
             put_be24(image, record + SAMPLE_END_AT, last);
             put_be24(image, record + DATA_START_AT, start);
             image[record + SLOT_STATUS_AT] = 0;
-            put_be24(image, record + STEREO_START_AT, start);
+            put_be24(image, record + STEREO_START_AT, first);
             put_be24(image, record + RIGHT_DATA_START_AT, start + uint32_t(left.size()));
         } else {
             const size_t record = MONO_DIRECTORY_OFFSET + size_t(slot.number) * MONO_RECORD_BYTES;
-            put_be24(image, record + MONO_START_AT, start);
+            put_be24(image, record + MONO_START_AT, first);
             put_be24(image, record + SAMPLE_END_AT, last);
             put_be24(image, record + DATA_START_AT, start);
             image[record + SLOT_STATUS_AT] = 0;

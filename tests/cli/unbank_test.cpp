@@ -372,15 +372,17 @@ TEST(UnbankWindows, WritesTheHostProgramsFiles) {
 }
 
 // On a terminal, the question takes the window's four answers and asks again when it does not
-// understand; a progress line follows each slot.
+// understand; a progress line follows each slot. Cancel ends the whole run: the bank after it
+// is not begun.
 TEST(UnbankProgram, TerminalQuestionTakesTheWindowsFourAnswers) {
     const std::string folder = fresh_folder();
     write_bank(folder, "bank.zp4", known_slots({"00.wav", "01.wav", "05.wav", "07.wav"}));
-    fs::create_directories(join(folder, "o"));
-    for (const char* name : {"o/00.wav", "o/05.wav", "o/07.wav"})
+    write_bank(folder, "later.zp4", known_slots({"07.wav"}));
+    fs::create_directories(join(folder, "o/bank"));
+    for (const char* name : {"o/bank/00.wav", "o/bank/05.wav", "o/bank/07.wav"})
         plant(join(folder, name));
     int terminal  = -1;
-    const int pid = start_program(unbank({"-o", "o", "bank.zp4"}), folder, &terminal);
+    const int pid = start_program(unbank({"-o", "o", "bank.zp4", "later.zp4"}), folder, &terminal);
     std::string seen;
     auto read_until = [&](const std::string& text) { // false once the program is gone
         char buffer[256];
@@ -404,7 +406,7 @@ TEST(UnbankProgram, TerminalQuestionTakesTheWindowsFourAnswers) {
     EXPECT_EQ(wait_program(pid), 6);
     close(terminal);
     EXPECT_NE(seen.find("[2/4] 01.wav"), std::string::npos) << seen;
-    EXPECT_EQ(folder_contents(folder), "o/00.wav o/01.wav* o/05.wav* o/07.wav");
+    EXPECT_EQ(folder_contents(folder), "o/bank/00.wav o/bank/01.wav* o/bank/05.wav* o/bank/07.wav");
 }
 
 } // namespace

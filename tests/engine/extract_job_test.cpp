@@ -48,6 +48,7 @@ struct JobCase {
     Codes answers, codes;
     Names asked;       // the names the questions show
     const char* after; // folder_contents of the output folder
+    Codes counts;      // the slots written, skipped and failed
     Bank bank       = Bank::Intact;
     bool keep_going = false;
     Names damaged   = {}; // the slots a keep-going job reports
@@ -56,28 +57,32 @@ struct JobCase {
 
 // clang-format off
 const JobCase JOB_CASES[] = {
-    // Temporary files a stopped run left are replaced and renamed away.
-    {"EverySlotIsWrittenUnderItsNameMonoFirst", {"42.wav", "00s.wav", "07.wav", "49s.wav", "00.wav"},
-     {"00.tmp", "49s.tmp"}, {}, {JOB_WRITING, JOB_DONE}, {}, "00.wav* 00s.wav* 07.wav* 42.wav* 49s.wav*",
-     Bank::Intact, false, {}, {0, 2, 3, 4, 5, 6, 6}},
+    // Files around the writer's runs of 8192 frames, an empty slot, stereo files on both sides of a
+    // block. Temporary files a stopped run left are replaced and renamed away.
+    {"EverySlotIsWrittenUnderItsNameMonoFirst", {"42.wav", "00s.wav", "01.wav", "02.wav", "01s.wav", "03.wav",
+     "04.wav", "05.wav", "06.wav", "03s.wav", "07.wav", "49s.wav", "00.wav"}, {"00.tmp", "49s.tmp"}, {},
+     {JOB_WRITING, JOB_DONE}, {}, "00.wav* 00s.wav* 01.wav* 01s.wav* 02.wav* 03.wav* 03s.wav* 04.wav* 05.wav* "
+     "06.wav* 07.wav* 42.wav* 49s.wav*", {13, 0, 0}, Bank::Intact, false, {}, {0, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 14}},
     // No, and any value but Yes, Yes to All and Cancel (Esc gives 2), skip the slot asked about.
     {"EachAnswerConcernsOnlyItsSlot", {"00.wav", "01.wav", "03.wav", "00s.wav"},
      {"00.wav", "01.wav", "00s.wav"}, {REPLY_NO, 2, REPLY_WRITE},
      {JOB_WRITING, JOB_QUESTION, JOB_QUESTION, JOB_QUESTION, JOB_DONE},
-     {"00.wav", "01.wav", "00s.wav"}, "00.wav 00s.wav* 01.wav 03.wav*", Bank::Intact, false, {}, {0, 2, 3, 4, 5, 5}},
+     {"00.wav", "01.wav", "00s.wav"}, "00.wav 00s.wav* 01.wav 03.wav*", {2, 2, 0}, Bank::Intact, false, {}, {0, 2, 3, 4, 5, 5}},
     {"YesToAllAsksNoMore", {"00.wav", "05.wav", "07.wav"}, {"00.wav", "05.wav"}, {REPLY_YES_TO_ALL},
-     {JOB_WRITING, JOB_QUESTION, JOB_DONE}, {"00.wav"}, "00.wav* 05.wav* 07.wav*"},
-    {"CancelAtAQuestionKeepsEveryFile", {"01.wav", "02.wav", "03.wav"}, {"02.wav"}, {REPLY_ABORT},
-     {JOB_WRITING, JOB_QUESTION, JOB_CANCELLED}, {"02.wav"}, "01.wav* 02.wav"},
-    {"NotABank",          {}, {}, {}, {JOB_NOT_BULK},   {}, "", Bank::NotBank},
-    {"EmptyBank",         {}, {}, {}, {JOB_EMPTY},      {}, "", Bank::Empty},
-    {"MissingBank",       {}, {}, {}, {JOB_READ_ERROR}, {}, "", Bank::Missing},
-    {"BankThatIsAFolder", {}, {}, {}, {JOB_READ_ERROR}, {}, "", Bank::Folder},
+     {JOB_WRITING, JOB_QUESTION, JOB_DONE}, {"00.wav"}, "00.wav* 05.wav* 07.wav*", {3, 0, 0}},
+    // Cancel is no skip: the counts stop at the slots before it.
+    {"CancelAtAQuestionKeepsEveryFile", {"00.wav", "01.wav", "02.wav", "03.wav"}, {"01.wav", "02.wav"},
+     {REPLY_NO, REPLY_ABORT}, {JOB_WRITING, JOB_QUESTION, JOB_QUESTION, JOB_CANCELLED}, {"01.wav", "02.wav"},
+     "00.wav* 01.wav 02.wav", {1, 1, 0}},
+    {"NotABank",          {}, {}, {}, {JOB_NOT_BULK},   {}, "", {0, 0, 0}, Bank::NotBank},
+    {"EmptyBank",         {}, {}, {}, {JOB_EMPTY},      {}, "", {0, 0, 0}, Bank::Empty},
+    {"MissingBank",       {}, {}, {}, {JOB_READ_ERROR}, {}, "", {0, 0, 0}, Bank::Missing},
+    {"BankThatIsAFolder", {}, {}, {}, {JOB_READ_ERROR}, {}, "", {0, 0, 0}, Bank::Folder},
     // The slot that cannot be read whole was to replace an earlier file: that file stays.
     {"ReadErrorInsideASlotKeepsTheEarlierFile", {"00.wav", "01.wav", "02.wav"}, {"02.wav"}, {REPLY_WRITE},
-     {JOB_WRITING, JOB_QUESTION, JOB_READ_ERROR}, {"02.wav"}, "00.wav* 01.wav* 02.wav", Bank::Cut},
+     {JOB_WRITING, JOB_QUESTION, JOB_READ_ERROR}, {"02.wav"}, "00.wav* 01.wav* 02.wav", {2, 0, 1}, Bank::Cut},
     {"KeepGoingWritesEveryIntactSlotThenEndsWithAReadError", {"00.wav", "02.wav", "03.wav", "00s.wav", "01.wav"},
-     {}, {}, {JOB_WRITING, JOB_READ_ERROR}, {}, "00.wav* 00s.wav* 02.wav*", Bank::CutAndPoked, true,
+     {}, {}, {JOB_WRITING, JOB_READ_ERROR}, {}, "00.wav* 00s.wav* 02.wav*", {3, 0, 2}, Bank::CutAndPoked, true,
      {"01.wav", "03.wav"}, {0, 2, 3, 4, 5, 6, 6}},
 };
 // clang-format on
@@ -93,6 +98,7 @@ TEST_P(JobRules, Run) {
     EXPECT_EQ(host.codes, c.codes);
     EXPECT_EQ(host.questions, c.asked);
     EXPECT_EQ(folder_contents(host.folder), c.after);
+    EXPECT_EQ(Codes({job_result.written, job_result.skipped, job_result.failed}), c.counts);
     EXPECT_EQ(host.damaged, c.damaged);
     EXPECT_EQ(host.folder_prompts, c.codes[0] == JOB_WRITING); // none for a failed bank
     EXPECT_TRUE(c.repaints.empty() || host.repaints == c.repaints);

@@ -14,6 +14,23 @@ inline bool enabled(HMENU menu, UINT command) {
     return (GetMenuState(menu, command, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED)) == 0;
 }
 
+// The icon as a user sees it: 16 by 16 pixels.
+inline std::vector<uint32_t> picture(HICON icon) {
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof info.bmiHeader, 16, -16, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits     = nullptr;
+    HDC dc         = CreateCompatibleDC(nullptr);
+    HBITMAP dib    = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    SelectObject(dc, dib);
+    DrawIconEx(dc, 0, 0, icon, 16, 16, 0, nullptr, DI_NORMAL);
+    GdiFlush();
+    const std::vector<uint32_t> pixels(static_cast<uint32_t*>(bits),
+                                       static_cast<uint32_t*>(bits) + 256);
+    DeleteDC(dc);
+    DeleteObject(dib);
+    return pixels;
+}
+
 class MainWindowTest : public ::testing::Test {
   protected:
     void SetUp() override {

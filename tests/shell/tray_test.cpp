@@ -3,23 +3,6 @@
 
 namespace {
 
-// The icon as a user sees it: 16 by 16 pixels.
-std::vector<uint32_t> picture(HICON icon) {
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof info.bmiHeader, 16, -16, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits     = nullptr;
-    HDC dc         = CreateCompatibleDC(nullptr);
-    HBITMAP dib    = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    SelectObject(dc, dib);
-    DrawIconEx(dc, 0, 0, icon, 16, 16, 0, nullptr, DI_NORMAL);
-    GdiFlush();
-    const std::vector<uint32_t> pixels(static_cast<uint32_t*>(bits),
-                                       static_cast<uint32_t*>(bits) + 256);
-    DeleteDC(dc);
-    DeleteObject(dib);
-    return pixels;
-}
-
 // Wine's own notification area holds one child window per icon.
 int icons_in_tray() {
     int icons = 0;

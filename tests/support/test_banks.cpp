@@ -73,6 +73,10 @@ std::string fresh_folder() {
     std::string name = std::string("unbank-") + test->test_suite_name() + "." + test->name();
     std::replace(name.begin(), name.end(), '/', '.');
     const fs::path folder = fs::temp_directory_path() / name;
+    // Windows deletes no read-only file: one an earlier run left would end this one.
+    std::error_code ignored;
+    for (const auto& entry : fs::recursive_directory_iterator(folder, ignored))
+        fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add, ignored);
     fs::remove_all(folder);
     fs::create_directories(folder);
     return folder.string();
