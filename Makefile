@@ -3,6 +3,7 @@
 # make fuzz: runs every fuzz target for FUZZ_SECONDS (60) each.
 # make mutants: how many planted faults the tests catch (tests/mutants/).
 # make dist: the release files in build/dist; make dist-check: each checked as received.
+# make web: the page, build/web/unbank.html; make test-web: its tests in headless Chromium.
 
 # clang and libclang-rt-14-dev (its libFuzzer runtime) build the fuzz targets; util-linux
 # gives the process tests of unbank prlimit; libgtest-dev the host builds GoogleTest;
@@ -13,6 +14,9 @@ PACKAGES := cmake make g++ googletest libgtest-dev libbenchmark-dev python3 \
 # Two tests need these: the bash completions run on bash-completion's helpers, and exiftool
 # reads the Windows programs' version resources back.
 PACKAGES += bash-completion libimage-exiftool-perl
+# The page: Debian's emscripten builds it, Debian's Chromium runs its tests; npm ci in web/
+# brings the zip library the page holds and the browser driver, as web/package-lock.json pins.
+WEB_PACKAGES := emscripten chromium
 # The 32-bit release runs its tests under 32-bit Wine, from Debian's i386 architecture.
 I386_PACKAGES := wine32:i386
 # make bench alone needs these: the peer it is compared with, the synthesiser of its test
@@ -23,12 +27,14 @@ BENCH_PACKAGES := ffmpeg sox time
 # window.
 DIST_PACKAGES := zip unzip dpkg-dev rpm lintian rpmlint cpio man-db x11-utils
 NATIVE   := build/native/bin
+WEB      := build/web
+VERSION  := $(shell sed -n '/^project/s/.*VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 JOBS     ?= 2
 FUZZ_SECONDS ?= 60
 
 .PHONY: all deps deps-bench build build-native build-fuzz test test-native test-asan test-tsan \
-        test-fuzz fuzz test-win64 test-win32 mutants demo bench deps-dist dist dist-check format \
-        clean
+        test-fuzz fuzz test-win64 test-win32 web test-web mutants demo bench deps-dist dist \
+        dist-check format clean
 
 all: build
 
@@ -43,6 +49,9 @@ deps:
 	@$(call install_missing,$(PACKAGES))
 	@dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
 	@$(call install_missing,$(I386_PACKAGES))
+	@$(call install_missing,$(WEB_PACKAGES))
+	@cd web && { [ node_modules/.package-lock.json -nt package-lock.json ] || \
+	  npm ci --no-audit --no-fund --loglevel=error; }
 
 deps-bench: deps
 	@$(call install_missing,$(BENCH_PACKAGES))
@@ -105,36 +114,51 @@ test-fuzz: build-fuzz
 fuzz: build-fuzz
 	FUZZ_SECONDS=$(FUZZ_SECONDS) ctest --preset fuzz -j$(JOBS)
 
-test: build test-native test-asan test-tsan test-fuzz test-win64 test-win32
+# The page: the engine in WebAssembly, with the page's script and style, in one HTML file.
+web: deps
+	cmake --preset web >/dev/null
+	cmake --build --preset web -j$(JOBS)
+
+# The codec's tests under Node, its WebAssembly vector lanes against the block decoder; then the
+# page, opened from disk in headless Chromium, against the native unbank on the same banks.
+test-web: web build-native
+	ctest --preset web
+	timeout 600 node web/tests/page_test.mjs $(WEB)/unbank.html $(NATIVE) $(WEB)/page-test
+
+test: build test-native test-asan test-tsan test-fuzz test-win64 test-win32 test-web
 
 # Plants each fault of tests/mutants/faults.txt in turn, rebuilds and runs the suite that must
 # catch it; MUTANTS="word..." takes only the faults whose heading holds one of the words.
-mutants: build
+mutants: build web
 	xvfb-run -a -s "-screen 0 1024x768x24" python3 tests/mutants/run_mutants.py $(MUTANTS)
 
-demo: build-native
+demo: build-native web
 	rm -rf demo && mkdir -p demo
 	$(NATIVE)/mkbank demo/demo.zp4 --demo
 	$(NATIVE)/unbank --list demo/demo.zp4
 	$(NATIVE)/unbank -q -o demo/wav demo/demo.zp4
 	@echo "Written into demo/wav:" && ls -l demo/wav
+	@echo "The page: $(CURDIR)/$(WEB)/unbank.html (open it in a browser, drop demo/demo.zp4 on it)"
 
 # Throughput of the decoders and the slot writer, then the whole extraction side by side with
-# ffmpeg and cp (bench/compare.sh).
-bench: build-native deps-bench
+# ffmpeg and cp (bench/compare.sh), and the page in headless Chromium on the same bank.
+bench: build-native deps-bench web
 	cmake --build --preset native -j$(JOBS) --target codec_bench engine_bench
 	$(NATIVE)/codec_bench
 	$(NATIVE)/engine_bench
 	bench/compare.sh $(NATIVE)
+	node web/tests/bench.mjs $(WEB)/unbank.html $(NATIVE) build/native/compare/bank.zp4 $(WEB)/bench
 
 deps-dist: deps
 	@$(call install_missing,$(DIST_PACKAGES))
 
-# The Windows zip from the 32-bit release, the Debian and RPM packages and the source archive.
-dist: build deps-dist
+# The Windows zip from the 32-bit release, the Debian and RPM packages, the source archive and
+# the page.
+dist: build web deps-dist
 	rm -rf build/dist
 	cmake --build --preset native --target package source_archive
 	cmake --build --preset win32 --target release_zip
+	cp $(WEB)/unbank.html build/dist/unbank-$(VERSION)-web.html
 
 dist-check: dist
 	tests/release/check_release.sh

@@ -163,17 +163,27 @@ void run_job(std::FILE* bulk) {
     write_slots(bulk, count);
 }
 
-} // namespace
-
-void start_job(JobHost& job_host, JobOptions options) {
-    if (worker.thread.joinable()) worker.thread.join(); // it has cleared the busy flag
+// What start_job does before the worker runs: the job's host, options and copy of the path.
+void prepare_job(JobHost& job_host, JobOptions options) {
     host        = &job_host;
     job_options = options;
     reply_state = REPLY_WRITE;
     busy_flag   = 1;
     std::memcpy(job_path, bulk_path, PATH_BYTES);
     job_path[PATH_BYTES - 1] = '\0';
-    worker.thread            = std::thread(ExtractJob);
+}
+
+} // namespace
+
+void start_job(JobHost& job_host, JobOptions options) {
+    if (worker.thread.joinable()) worker.thread.join(); // it has cleared the busy flag
+    prepare_job(job_host, options);
+    worker.thread = std::thread(ExtractJob);
+}
+
+void run_job_on_calling_thread(JobHost& job_host, JobOptions options) {
+    prepare_job(job_host, options);
+    ExtractJob();
 }
 
 void wait_for_job_end() {

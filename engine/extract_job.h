@@ -56,6 +56,10 @@ struct JobOptions {
 // while busy_flag is 0.
 void start_job(JobHost& host, JobOptions options = JobOptions{});
 
+// Does what start_job does, then runs the job on the calling thread and returns when it has
+// ended: for a host that cannot start threads (a page's worker without shared memory).
+void run_job_on_calling_thread(JobHost& host, JobOptions options = JobOptions{});
+
 // Returns once the job started last has ended, at once when it already has. Call it from the
 // thread that starts jobs, never while the worker waits for that thread (a report).
 void wait_for_job_end();

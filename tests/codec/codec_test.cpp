@@ -94,9 +94,10 @@ TEST(EncodeBlock, StartIndexFromTheOpeningDifference) {
     for (const auto& [opening, start_index] : {std::pair{200, 42}, {201, 49}}) {
         BlockHeader header;
         uint8_t codes[BLOCK_CODES];
-        unpack_block(
-            encode(generated([=](int i) { return i ? opening + 100 * (i - 1) : 0; })).data(),
-            header, codes);
+        unpack_block(encode(generated([first = opening](int i) {
+                         return i ? first + 100 * (i - 1) : 0;
+                     })).data(),
+                     header, codes);
         EXPECT_EQ(fields(header), fields(BlockHeader{0, uint8_t(start_index), 41, 11, 0}));
     }
 }

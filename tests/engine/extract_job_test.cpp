@@ -38,7 +38,8 @@ class JobTest : public ::testing::Test {
         EXPECT_EQ(progress_current.load(), progress_total.load());
     }
 
-    const std::string folder = fresh_folder();
+    const std::string folder     = fresh_folder();
+    const std::thread::id caller = std::this_thread::get_id();
     ScriptedHost host;
 };
 
@@ -249,6 +250,23 @@ TEST_F(JobTest, FullDiskEndsTheJobAtTheSlotThatMeetsIt) {
         EXPECT_EQ(job_result.error_number, ENOSPC);
         EXPECT_EQ(folder_contents(fresh.folder), "90.wav* 91.wav");
     }
+}
+
+// A host that cannot start threads has the job run where it calls, with its options: every
+// report comes on the calling thread, and the job has ended when the call returns.
+TEST_F(JobTest, RunsOnTheCallingThreadToo) {
+    Bytes image = bank_image(known_slots({"00.wav", "03.wav", "00s.wav"}));
+    poke_negative_data_start(image, 3);
+    write_bytes(join(folder, "bank.zp4"), image);
+    std::snprintf(bulk_path, sizeof bulk_path, "%s", join(folder, "bank.zp4").c_str());
+    bool elsewhere  = false;
+    host.on_repaint = [&](int32_t) { elsewhere |= std::this_thread::get_id() != caller; };
+    run_job_on_calling_thread(host, JobOptions{true});
+    EXPECT_EQ(busy_flag.load(), 0);
+    EXPECT_FALSE(elsewhere);
+    EXPECT_EQ(host.codes, (Codes{JOB_WRITING, JOB_READ_ERROR}));
+    EXPECT_EQ(host.damaged, Names{"03.wav"});
+    EXPECT_EQ(folder_contents(host.folder), "00.wav* 00s.wav*");
 }
 
 // A worker lost at its start would never end (seen on Windows with a detached std::thread

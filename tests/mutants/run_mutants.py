@@ -7,7 +7,15 @@ import subprocess
 import sys
 
 ROOT = pathlib.Path(__file__).resolve().parents[2]
-PRESETS = {"host": "native", "windows": "win64"}
+PRESETS = {"host": "native", "windows": "win64", "web": "web"}
+# The web build's suite: its codec tests under Node, then the page's test in a browser.
+PAGE_TEST = ("node", "web/tests/page_test.mjs", "build/web/unbank.html", "build/native/bin",
+             "build/web/mutant-test")
+
+
+def suite(preset):
+    ctest = ("ctest", "--preset", preset, "-j2")
+    return [ctest, PAGE_TEST] if preset == "web" else [ctest]
 
 
 def read_faults():
@@ -19,7 +27,7 @@ def read_faults():
         elif line.strip() and not line.startswith("#"):
             layer, _, rest = line.partition(" ")
             if layer not in PRESETS or ": " not in rest:
-                sys.exit(f"faults.txt:{number}: not 'host|windows FILE: what goes wrong'")
+                sys.exit(f"faults.txt:{number}: not 'host|windows|web FILE: what goes wrong'")
             faults.append({"layer": layer, "path": rest.split(": ")[0], "heading": line,
                            "line": number, "-": [], "+": []})
     return faults
@@ -40,7 +48,7 @@ def caught(fault):
         source.write_text(original.replace(find, "\n".join(fault["+"])))
         if not run("cmake", "--build", "--preset", preset, "-j2"):
             return None
-        return not run("ctest", "--preset", preset, "-j2")
+        return not all(run(*command) for command in suite(preset))
     finally:
         source.write_text(original)
 
