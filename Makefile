@@ -6,10 +6,11 @@
 # make web: the page, build/web/unbank.html; make test-web: its tests in headless Chromium.
 
 # clang and libclang-rt-14-dev (its libFuzzer runtime) build the fuzz targets; util-linux
-# gives the process tests of unbank prlimit; libgtest-dev the host builds GoogleTest.
+# gives the process tests of unbank prlimit; libgtest-dev the host builds GoogleTest;
+# nlohmann-json3-dev, header only, writes unbank's --json for every build.
 PACKAGES := cmake make g++ googletest libgtest-dev libbenchmark-dev python3 \
             g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 xvfb xauth \
-            clang libclang-rt-14-dev util-linux
+            clang libclang-rt-14-dev util-linux nlohmann-json3-dev
 # Two tests need these: the bash completions run on bash-completion's helpers, and exiftool
 # reads the Windows programs' version resources back.
 PACKAGES += bash-completion libimage-exiftool-perl
@@ -21,9 +22,10 @@ I386_PACKAGES := wine32:i386
 # make bench alone needs these: the peer it is compared with, the synthesiser of its test
 # audio, and /usr/bin/time for peak memory.
 BENCH_PACKAGES := ffmpeg sox time
-# make dist needs zip, CPack's dpkg-shlibdeps (dpkg-dev) and makensis (nsis) for the Windows
-# installer; make dist-check lintian, unzip, man, and xwininfo to see the Windows program's window.
-DIST_PACKAGES := zip unzip dpkg-dev nsis lintian man-db x11-utils
+# make dist needs zip, CPack's dpkg-shlibdeps (dpkg-dev), rpmbuild (rpm) and makensis (nsis)
+# for the Windows installer; make dist-check lintian, rpmlint, cpio for rpm2cpio, unzip, man,
+# and xwininfo to see the Windows program's window.
+DIST_PACKAGES := zip unzip dpkg-dev rpm nsis lintian rpmlint cpio man-db x11-utils
 NATIVE   := build/native/bin
 WEB      := build/web
 VERSION  := $(shell sed -n '/^project/s/.*VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
@@ -150,8 +152,8 @@ bench: build-native deps-bench web
 deps-dist: deps
 	@$(call install_missing,$(DIST_PACKAGES))
 
-# The Windows zip and installer from the 32-bit release, the Debian package, the source archive
-# and the page.
+# The Windows zip and installer from the 32-bit release, the Debian and RPM packages, the
+# source archive and the page.
 dist: build web deps-dist
 	rm -rf build/dist
 	cmake --build --preset native --target package source_archive

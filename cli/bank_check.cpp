@@ -4,15 +4,16 @@
 #include "extract_job.h"
 #include "slot_writer.h"
 
-JobStatus check_bank(BankTally& tally) {
+JobStatus check_bank(const Options& options, BankTally& tally) {
     OpenBank open;
     const JobStatus status = open_bank(tally.bank, open);
     tally.error_number     = open.error_number;
     if (status != JOB_DONE) return status;
-    tally.slots = open.count;
     for (int i = 0; i < open.count; ++i) {
-        const SlotInfo& slot   = open.table[i];
-        uint32_t frames_read   = 0;
+        const SlotInfo& slot = open.table[i];
+        if (!slot_chosen(options, slot)) continue;
+        ++tally.slots;
+        uint32_t& frames_read  = tally.frames_read[slot.id];
         const JobStatus result = check_slot(open.stream, slot, reply_state, frames_read);
         if (result == JOB_CANCELLED) return result;
         if (result == JOB_DONE) {

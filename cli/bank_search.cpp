@@ -34,7 +34,7 @@ int gather_banks(Options& options) {
         arguments.push_back(bank.path);
     expand_wildcards(arguments);
 
-    const bool extracting = !options.list && !options.test;
+    const bool extracting = !options.list && !options.test && !options.to_stdout; // into files
     std::vector<Bank> banks;
     for (const std::string& argument : arguments) {
         if (!is_folder(argument)) {

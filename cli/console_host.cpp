@@ -26,16 +26,16 @@ int make_folders(const std::string& folder) {
 } // namespace
 
 void print_failure(const std::string& bank, const std::string& where, JobStatus code,
-                   int error_number) {
-    std::fprintf(stderr, "unbank: %s: %s%s%s%s%s\n", bank.c_str(), where.c_str(),
+                   int error_number, const char* after) {
+    std::fprintf(stderr, "unbank: %s: %s%s%s%s%s%s\n", bank.c_str(), where.c_str(),
                  where.empty() ? "" : ": ", job_status_text(uint32_t(code)),
-                 error_number ? ": " : "", error_number ? std::strerror(error_number) : "");
+                 error_number ? ": " : "", error_number ? std::strerror(error_number) : "", after);
 }
 
 ConsoleHost::ConsoleHost(const Options& options_, const std::string& bank_,
                          const std::string& folder_)
     : options(options_), bank(bank_), folder(folder_),
-      show_progress(!options_.quiet && errors_go_to_console()) {}
+      show_progress(!options_.quiet && !options_.json && errors_go_to_console()) {}
 
 void ConsoleHost::report(JobStatus code) {
     if (code == JOB_QUESTION) {

@@ -6,9 +6,9 @@
 
 // "unbank: BANK: Read error" and the like on stderr: where names the slot's file or the folder
 // the failure happened in ("" for the bank itself), and the system's reason follows the
-// program's own text when there is one.
+// program's own text when there is one; after ends the line.
 void print_failure(const std::string& bank, const std::string& where, JobStatus code,
-                   int error_number);
+                   int error_number, const char* after = "");
 
 // Answers the job for one bank: the questions, the progress line and the damaged slots on the
 // terminal, the folder by making it. What became of the bank is the job's record.

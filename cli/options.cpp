@@ -2,10 +2,14 @@
 
 #include "extract_job.h"
 #include "platform.h"
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <getopt.h>
+#include <map>
 #include <set>
+#include <sstream>
 #include <strings.h>
 
 namespace {
@@ -24,13 +28,22 @@ const char usage_text[] =
     "  -t, --test          read and decode every slot, write nothing, report damage\n"
     "  -l, --list          print the slot table, marking damaged slots; write nothing\n"
     "  -q, --quiet         no progress display and no closing summary\n"
+    "  -s, --slot NAME     only the slots named, as -l names them (03.wav, 05s.wav) or\n"
+    "                      without .wav (03, 05s); repeat it or list them: -s 00,05s\n"
+    "  -c, --stdout        write the one slot named with -s to standard output\n"
+    "      --flat          with -o DIR, every bank's files straight into DIR, named\n"
+    "                      after their bank: drums-03.wav, floppy2-strings-03.wav\n"
+    "      --json          one JSON document for the run on standard output\n"
     "  -h, --help          this text\n"
     "      --version       the version\n";
 
-constexpr int VERSION = 256; // --version has no short form
+// The long options without a short form.
+constexpr int VERSION = 256;
+constexpr int FLAT    = 257;
+constexpr int JSON    = 258;
 
-// The leading ':' has a missing folder reported as ':' rather than '?'.
-const char short_options[] = ":o:ynktlqh";
+// The leading ':' has a missing value reported as ':' rather than '?'.
+const char short_options[] = ":o:ynktlqhs:c";
 
 // clang-format off
 const option long_options[] = {
@@ -41,6 +54,10 @@ const option long_options[] = {
     {"test",       no_argument,       nullptr, 't'},
     {"list",       no_argument,       nullptr, 'l'},
     {"quiet",      no_argument,       nullptr, 'q'},
+    {"slot",       required_argument, nullptr, 's'},
+    {"stdout",     no_argument,       nullptr, 'c'},
+    {"flat",       no_argument,       nullptr, FLAT},
+    {"json",       no_argument,       nullptr, JSON},
     {"help",       no_argument,       nullptr, 'h'},
     {"version",    no_argument,       nullptr, VERSION},
     {nullptr,      0,                 nullptr, 0},
@@ -55,6 +72,49 @@ std::string refusal(char** argv) {
         if (known.name && known.val == optopt)
             return std::string("option --") + known.name + " takes no value";
     return std::string("unknown option -") + char(optopt);
+}
+
+// The id of a slot named as the listing names it ("03.wav", "05s.wav") or without ".wav";
+// -1 for a name that is no slot's ("3x", "100", "50s").
+int slot_id(std::string name) {
+    if (name.size() > 4 && name.compare(name.size() - 4, 4, ".wav") == 0)
+        name.resize(name.size() - 4);
+    const bool stereo = name.size() == 3 && name[2] == 's';
+    if (name.size() != (stereo ? 3u : 2u) || !std::isdigit((unsigned char)name[0]) ||
+        !std::isdigit((unsigned char)name[1]))
+        return -1;
+    const int number = (name[0] - '0') * 10 + (name[1] - '0');
+    if (stereo && number >= STEREO_SLOTS) return -1;
+    return stereo ? int(FIRST_STEREO_ID) + number : number;
+}
+
+// -s's comma-separated names: -1 to go on, else the usage error's exit code.
+int choose_slots(const std::string& names, Options& options) {
+    std::istringstream list(names);
+    for (std::string name; std::getline(list, name, ',');) {
+        const int id = slot_id(name);
+        if (id < 0)
+            return usage_error("no slot is named '" + name + "' (03, 03.wav, 05s, 05s.wav)");
+        options.chosen[id] = true;
+    }
+    options.every_slot = false;
+    return -1;
+}
+
+// What the options ask for together: -1 when it makes sense, else the usage error's exit code.
+int check_combination(const Options& options) {
+    if (options.banks.empty()) return usage_error("no bank given");
+    if (options.test && options.list) return usage_error("-t and -l exclude each other");
+    if (options.flat && options.output.empty()) return usage_error("--flat needs -o DIR");
+    if (!options.to_stdout) return -1;
+    if (options.test || options.list) return usage_error("-c excludes -l and -t");
+    if (options.json) return usage_error("-c and --json exclude each other");
+    if (!options.output.empty()) return usage_error("-c and -o exclude each other");
+    if (std::count(std::begin(options.chosen), std::end(options.chosen), true) != 1)
+        return usage_error("-c needs one slot named with -s");
+    if (output_goes_to_console())
+        return usage_error("-c writes a WAV file: standard output is a terminal");
+    return -1;
 }
 
 // One option; -1 to go on, else the exit code.
@@ -73,13 +133,20 @@ int take_option(int option, char** argv, Options& options) {
     case 't': options.test = true; return -1;
     case 'l': options.list = true; return -1;
     case 'q': options.quiet = true; return -1;
+    case 's': return choose_slots(optarg, options);
+    case 'c': options.to_stdout = true; return -1;
+    case FLAT: options.flat = true; return -1;
+    case JSON: options.json = true; return -1;
     case 'h': std::fputs(usage_text, stdout); return 0;
     case VERSION: std::puts("unbank " UNBANK_VERSION); return 0;
-    case ':': // a missing folder; MinGW's getopt_long also says so of a value given to --yes
-        if (optopt != 'o') break;
-        return usage_error(std::strncmp(argv[optind - 1], "--", 2) == 0
-                               ? "missing folder after --output"
-                               : "missing folder after -o");
+    case ':': { // a missing value; MinGW's getopt_long also says so of a value given to --yes
+        if (optopt != 'o' && optopt != 's') break;
+        const bool long_form = std::strncmp(argv[optind - 1], "--", 2) == 0;
+        const char* what     = optopt == 'o' ? "folder" : "slot";
+        const char* after =
+            optopt == 'o' ? (long_form ? "--output" : "-o") : (long_form ? "--slot" : "-s");
+        return usage_error(std::string("missing ") + what + " after " + after);
+    }
     }
     return usage_error(refusal(argv));
 }
@@ -95,9 +162,7 @@ int parse_options(int argc, char** argv, Options& options) {
     }
     for (int i = optind; i < argc; ++i)
         options.banks.push_back(Bank{argv[i], false, ""});
-    if (options.banks.empty()) return usage_error("no bank given");
-    if (options.test && options.list) return usage_error("-t and -l exclude each other");
-    return -1;
+    return check_combination(options);
 }
 
 int usage_error(const std::string& message) {
@@ -107,6 +172,21 @@ int usage_error(const std::string& message) {
 }
 
 int check_output_folders(const Options& options) {
+    if (options.to_stdout && options.banks.size() > 1) return usage_error("-c takes one bank");
+    if (options.flat) {
+        // Told apart regardless of case: a flat folder often goes to a memory card's file system.
+        std::map<std::string, const Bank*> prefixes;
+        for (const Bank& bank : options.banks) {
+            std::string prefix = name_prefix(options, bank);
+            std::transform(prefix.begin(), prefix.end(), prefix.begin(),
+                           [](unsigned char c) { return char(std::tolower(c)); });
+            const auto [earlier, fresh] = prefixes.emplace(prefix, &bank);
+            if (!fresh)
+                return usage_error("banks " + earlier->second->path + " and " + bank.path +
+                                   " would share file names in " + options.output);
+        }
+        return -1;
+    }
     std::set<std::string> folders;
     for (const Bank& bank : options.banks)
         if (!folders.insert(output_folder(options, bank)).second)
@@ -125,7 +205,19 @@ std::string bank_name(const std::string& bank) {
     return has_bank_extension(name) ? name.substr(0, name.size() - 4) : name + "_wav";
 }
 
+bool slot_chosen(const Options& options, const SlotInfo& slot) {
+    return options.every_slot || options.chosen[slot.id];
+}
+
+std::string name_prefix(const Options& options, const Bank& bank) {
+    if (!options.flat) return "";
+    std::string prefix = bank.subfolders + bank_name(bank.path) + "-";
+    std::replace(prefix.begin(), prefix.end(), PATH_SEPARATOR, '-');
+    return prefix;
+}
+
 std::string output_folder(const Options& options, const Bank& bank) {
+    if (options.flat) return options.output;
     const std::string name = bank_name(bank.path);
     if (bank.found_in_folder) return join_path(options.output, bank.subfolders + name);
     if (options.banks.size() == 1) return options.output.empty() ? name : options.output;

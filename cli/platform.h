@@ -17,9 +17,10 @@ void set_up_process();
 // True once such a request stopped the run.
 bool interrupted();
 
-// Whether the standard input or the standard error is a console (a terminal).
+// Whether the standard input, error or output is a console (a terminal).
 bool input_is_console();
 bool errors_go_to_console();
+bool output_goes_to_console();
 
 // Waits for a line typed on the console; false at the end of input or when an abort came first.
 bool read_answer_line(char* line, int size);

@@ -40,6 +40,8 @@ void set_up_process() {
     // Past a file size limit a write should fail like a full disk, so the job removes the
     // file; the signal's default would kill the program and leave the file half written.
     std::signal(SIGXFSZ, SIG_IGN);
+    // A reader that goes away (unbank -c ... | head) is a write error with its reason.
+    std::signal(SIGPIPE, SIG_IGN);
 }
 
 bool interrupted() {
@@ -52,6 +54,10 @@ bool input_is_console() {
 
 bool errors_go_to_console() {
     return isatty(STDERR_FILENO);
+}
+
+bool output_goes_to_console() {
+    return isatty(STDOUT_FILENO);
 }
 
 bool read_answer_line(char* line, int size) {

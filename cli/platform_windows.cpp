@@ -61,6 +61,10 @@ bool interrupted() {
     return interrupt_seen.load() != 0;
 }
 
+bool output_goes_to_console() {
+    return is_console(STD_OUTPUT_HANDLE);
+}
+
 bool input_is_console() {
     return is_console(STD_INPUT_HANDLE);
 }

@@ -2,10 +2,6 @@
 
 namespace {
 
-const char* outcome_text(JobStatus status) {
-    return status == JOB_CANCELLED ? "cancelled" : job_status_text(uint32_t(status));
-}
-
 int not_reached(const BankTally& bank) {
     return bank.slots - bank.done - bank.skipped - bank.failed;
 }
@@ -17,7 +13,7 @@ bool began(const BankTally& bank, bool test) {
 void print_bank(const BankTally& bank, bool test, std::FILE* out) {
     const char* name = bank.bank.c_str();
     if (!began(bank, test)) {
-        std::fprintf(out, "%s: %s\n", name, outcome_text(bank.status));
+        std::fprintf(out, "%s: %s\n", name, status_text(bank.status));
         return;
     }
     if (test)
@@ -28,31 +24,41 @@ void print_bank(const BankTally& bank, bool test, std::FILE* out) {
                      bank.failed);
     if (not_reached(bank) > 0) std::fprintf(out, ", %d not reached", not_reached(bank));
     if (!test) std::fprintf(out, "; files in %s", bank.folder.c_str());
-    if (bank.status != JOB_DONE) std::fprintf(out, " (%s)", outcome_text(bank.status));
+    if (bank.status != JOB_DONE) std::fprintf(out, " (%s)", status_text(bank.status));
     std::fputc('\n', out);
 }
 
 } // namespace
 
+const char* status_text(JobStatus status) {
+    if (status == JOB_DONE) return "done";
+    return status == JOB_CANCELLED ? "cancelled" : job_status_text(uint32_t(status));
+}
+
+RunTotals add_up(const std::vector<BankTally>& banks) {
+    RunTotals total;
+    for (const BankTally& bank : banks) {
+        total.done += bank.done;
+        total.skipped += bank.skipped;
+        total.failed += bank.failed;
+        total.failed_banks += bank.status != JOB_DONE;
+    }
+    return total;
+}
+
 void print_summary(const std::vector<BankTally>& banks, bool test, std::FILE* out) {
     const bool reported = banks.size() == 1 && !began(banks[0], test) &&
                           banks[0].status != JOB_CANCELLED; // a cancel has no failure line
     if (reported) return;
-    BankTally total;
-    int failed_banks = 0;
-    for (const BankTally& bank : banks) {
+    for (const BankTally& bank : banks)
         print_bank(bank, test, out);
-        total.done += bank.done;
-        total.skipped += bank.skipped;
-        total.failed += bank.failed;
-        failed_banks += bank.status != JOB_DONE;
-    }
     if (banks.size() < 2) return;
+    const RunTotals total = add_up(banks);
     if (test)
         std::fprintf(out, "%zu banks: %d slots read whole, %d damaged", banks.size(), total.done,
                      total.failed);
     else
         std::fprintf(out, "%zu banks: %d written, %d skipped, %d failed", banks.size(), total.done,
                      total.skipped, total.failed);
-    std::fprintf(out, "; %d bank(s) with errors\n", failed_banks);
+    std::fprintf(out, "; %d bank(s) with errors\n", total.failed_banks);
 }

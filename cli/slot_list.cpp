@@ -2,14 +2,16 @@
 
 #include "bank_table.h"
 
-JobStatus list_slots(const std::string& bank, std::FILE* out, int& error_number) {
+JobStatus list_slots(const std::string& bank, const Options& options, std::FILE* out,
+                     int& error_number) {
     OpenBank open;
     const JobStatus status = open_bank(bank, open);
     error_number           = open.error_number;
     if (status != JOB_DONE) return status;
 
     for (int i = 0; i < open.count; ++i) {
-        const SlotInfo& slot  = open.table[i];
+        const SlotInfo& slot = open.table[i];
+        if (!out || !slot_chosen(options, slot)) continue;
         const bool stereo     = is_stereo(slot);
         const uint32_t frames = slot_frames(slot);
         char name[OUTPUT_NAME_BYTES];

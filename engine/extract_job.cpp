@@ -8,7 +8,7 @@
 #include <thread>
 
 char bulk_path[PATH_BYTES];
-char output_name[OUTPUT_NAME_BYTES];
+char output_name[PATH_BYTES];
 
 std::atomic<int32_t> busy_flag{0};
 std::atomic<int32_t> reply_state{REPLY_WRITE};
@@ -57,6 +57,27 @@ void finish(JobStatus status, int error_number = 0) {
         host->report(status);
 }
 
+// Drops the slots the job was not asked for from the table, keeping its order.
+int keep_chosen_slots(int count) {
+    if (job_options.every_slot) return count;
+    int kept = 0;
+    for (int i = 0; i < count; ++i)
+        if (job_options.chosen[slot_table[i].id]) slot_table[kept++] = slot_table[i];
+    return kept;
+}
+
+// Names the slot's file in output_name (the prefix, then the slot's own name) and its path in
+// output_path. Returns the length the whole path needs: PATH_BYTES or more when it does not fit.
+int name_slot(const SlotInfo& slot) {
+    char own[OUTPUT_NAME_BYTES];
+    format_output_name(slot, own);
+    const int name =
+        std::snprintf(output_name, sizeof output_name, "%s%s", job_options.name_prefix, own);
+    const int path = std::snprintf(output_path, sizeof output_path, "%s%c%s", output_folder,
+                                   PATH_SEPARATOR, output_name);
+    return name < int(sizeof output_name) ? path : PATH_BYTES; // a name cut short fits nowhere
+}
+
 // Asks for the folder and makes sure every output path of this table fits its buffer.
 // Returns 0, or the code that ends the job with errno saying why.
 JobStatus take_output_folder(int count) {
@@ -68,9 +89,7 @@ JobStatus take_output_folder(int count) {
     if (length > 0 && output_folder[length - 1] == PATH_SEPARATOR) output_folder[--length] = '\0';
 
     // The names of a kind have one length, and the last slot is stereo if any slot is.
-    char longest[OUTPUT_NAME_BYTES];
-    format_output_name(slot_table[count - 1], longest);
-    if (length + 1 + std::strlen(longest) + 1 <= PATH_BYTES) return JOB_DONE;
+    if (name_slot(slot_table[count - 1]) < PATH_BYTES) return JOB_DONE;
     errno = ENAMETOOLONG;
     return JOB_WRITE_ERROR;
 }
@@ -84,9 +103,7 @@ void advance_progress() {
 void write_slots(std::FILE* bulk, int count) {
     bool yes_to_all = false;
     for (int i = 0; i < count; ++i) {
-        format_output_name(slot_table[i], output_name);
-        std::snprintf(output_path, sizeof output_path, "%s%c%s", output_folder, PATH_SEPARATOR,
-                      output_name);
+        name_slot(slot_table[i]);
         if (reply_state.load() == REPLY_ABORT) {
             finish(JOB_CANCELLED);
             return;
@@ -101,6 +118,7 @@ void write_slots(std::FILE* bulk, int count) {
             if (answer == REPLY_YES_TO_ALL) yes_to_all = true;
             if (answer != REPLY_WRITE && answer != REPLY_YES_TO_ALL) {
                 ++job_result.skipped;
+                job_result.outcomes[slot_table[i].id] = SLOT_SKIPPED;
                 advance_progress(); // skipped, but done with
                 continue;
             }
@@ -108,11 +126,13 @@ void write_slots(std::FILE* bulk, int count) {
         const JobStatus status = write_slot(bulk, slot_table[i], output_path, reply_state);
         if (status == JOB_DONE) {
             ++job_result.written;
+            job_result.outcomes[slot_table[i].id] = SLOT_WRITTEN;
         } else {
             if (status != JOB_CANCELLED) ++job_result.failed;
+            if (status != JOB_CANCELLED) job_result.outcomes[slot_table[i].id] = SLOT_FAILED;
             if (status != JOB_READ_ERROR || !job_options.keep_going) {
                 if (status != JOB_CANCELLED)
-                    std::memcpy(job_result.failed_slot, output_name, OUTPUT_NAME_BYTES);
+                    std::memcpy(job_result.failed_slot, output_name, PATH_BYTES);
                 finish(status, slot_error_number());
                 return;
             }
@@ -128,6 +148,7 @@ void write_slots(std::FILE* bulk, int count) {
 void run_job(std::FILE* bulk) {
     int count        = 0;
     JobStatus status = load_bulk_file(bulk, slot_table, count);
+    if (status == JOB_DONE && (count = keep_chosen_slots(count)) == 0) status = JOB_EMPTY;
     if (status == JOB_DONE) status = take_output_folder(count);
     if (status != JOB_DONE) {
         finish(status, errno);

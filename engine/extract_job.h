@@ -15,12 +15,15 @@ constexpr char PATH_SEPARATOR = '/';
 // Written by the user interface thread only; start_job copies it for the job.
 extern char bulk_path[PATH_BYTES];
 // The current output file's name without its folder, written by the worker.
-extern char output_name[OUTPUT_NAME_BYTES];
+extern char output_name[PATH_BYTES];
 
 extern std::atomic<int32_t> busy_flag;        // 1 from start_job until the worker's last act
 extern std::atomic<int32_t> reply_state;      // see Reply
 extern std::atomic<int32_t> progress_current; // 100 and 100 before the first job
 extern std::atomic<int32_t> progress_total;
+
+// What became of one slot in the last job; a slot the job did not get to stays SLOT_NOT_REACHED.
+enum SlotOutcome : uint8_t { SLOT_NOT_REACHED, SLOT_WRITTEN, SLOT_SKIPPED, SLOT_FAILED };
 
 // What became of the last job, kept by the worker as it goes. Read it once the job has ended
 // (wait_for_job_end); the window goes by the codes alone.
@@ -31,16 +34,22 @@ struct JobResult {
     int32_t failed;   // slots not written whole: damaged, or failed while written
     JobStatus status; // the final code: 0, 1, 2, 3, 5 or 6
     int error_number; // the system's reason for a code 1 or 2 (an errno value), 0 where none
-    char failed_slot[OUTPUT_NAME_BYTES]; // the slot whose failure ended the job, "" for none
+    char failed_slot[PATH_BYTES];    // the file whose failure ended the job, "" for none
+    SlotOutcome outcomes[MAX_SLOTS]; // by slot id
 };
 
 extern JobResult job_result;
 
 // What a job does with a slot whose data cannot be read whole. By default it ends there, as
 // the window's jobs do; keep_going reports the slot, writes no file for it, goes on with the next
-// slot and ends the job with code 1 after the last one.
+// slot and ends the job with code 1 after the last one. Unless every_slot, only the slots
+// whose ids are chosen are the job's: the others are left out of its count and its progress.
+// Each file's name is name_prefix followed by the slot's own name.
 struct JobOptions {
-    bool keep_going = false;
+    bool keep_going              = false;
+    bool every_slot              = true;
+    bool chosen[MAX_SLOTS]       = {};
+    char name_prefix[PATH_BYTES] = "";
 };
 
 // Starts the worker on a copy of bulk_path; busy_flag reads 1 when this returns. Call only

@@ -58,6 +58,15 @@ bool output_create(OutputFile& file, const char* final_path) {
     return system_create(path, file.handle, error) || fail(file, error);
 }
 
+void output_attach_standard_output(OutputFile& file) {
+    file.error             = 0;
+    file.used              = 0;
+    file.in_place          = true;
+    file.handle            = system_standard_output();
+    file.final_path[0]     = '\0';
+    file.temporary_path[0] = '\0';
+}
+
 bool output_write(OutputFile& file, const void* bytes, size_t count) {
     const uint8_t* from = static_cast<const uint8_t*>(bytes);
     // The buffer goes out only when full: whole buffers keep the writes aligned in the file.

@@ -32,6 +32,11 @@ bool temporary_path_of(const char* final_path, char* temporary, size_t size);
 // written. False, with error set, when the system refuses; nothing is open then.
 bool output_create(OutputFile& file, const char* final_path);
 
+// Takes the process's standard output, open already, as the file, written in place: no
+// temporary name and nothing renamed, its bytes as they are (no text mode on Windows).
+// output_commit and output_discard close it.
+void output_attach_standard_output(OutputFile& file);
+
 // Appends count bytes. False once a write has failed; later writes then do nothing.
 bool output_write(OutputFile& file, const void* bytes, size_t count);
 

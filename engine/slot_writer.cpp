@@ -171,12 +171,12 @@ void make_wav_header(int32_t total_samples, int channels, uint8_t header[WAV_HEA
 
 namespace {
 
-JobStatus write_wav(std::FILE* bulk, const SlotInfo& slot, const char* out_path,
-                    const std::atomic<int32_t>& reply) {
+// The header and the frames into the open output, which takes its name when the slot is
+// whole and is discarded otherwise.
+JobStatus write_into_output(std::FILE* bulk, const SlotInfo& slot,
+                            const std::atomic<int32_t>& reply) {
     const bool stereo  = is_stereo(slot);
     const int channels = stereo ? 2 : 1;
-    if (!output_create(output, out_path)) return JOB_WRITE_ERROR;
-
     uint8_t header[WAV_HEADER_BYTES];
     make_wav_header(slot.total_samples, channels, header);
     auto write_run = [&](size_t frames, size_t blocks) {
@@ -195,8 +195,17 @@ JobStatus write_wav(std::FILE* bulk, const SlotInfo& slot, const char* out_path,
 
 JobStatus write_slot(std::FILE* bulk, const SlotInfo& slot, const char* out_path,
                      const std::atomic<int32_t>& reply) {
-    const JobStatus status = write_wav(bulk, slot, out_path, reply);
+    const JobStatus status =
+        output_create(output, out_path) ? write_into_output(bulk, slot, reply) : JOB_WRITE_ERROR;
     if (status == JOB_WRITE_ERROR) error_number = output.error; // the output keeps the first
+    return status;
+}
+
+JobStatus write_slot_to_standard_output(std::FILE* bulk, const SlotInfo& slot,
+                                        const std::atomic<int32_t>& reply) {
+    output_attach_standard_output(output);
+    const JobStatus status = write_into_output(bulk, slot, reply);
+    if (status == JOB_WRITE_ERROR) error_number = output.error;
     return status;
 }
 

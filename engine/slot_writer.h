@@ -18,6 +18,11 @@ void make_wav_header(int32_t total_samples, int channels, uint8_t header[WAV_HEA
 JobStatus write_slot(std::FILE* bulk, const SlotInfo& slot, const char* out_path,
                      const std::atomic<int32_t>& reply);
 
+// Writes the slot's WAV file to the process's standard output, as write_slot writes a file:
+// nothing is created or renamed, and a failure leaves the stream cut short.
+JobStatus write_slot_to_standard_output(std::FILE* bulk, const SlotInfo& slot,
+                                        const std::atomic<int32_t>& reply);
+
 // Reads and decodes the slot as write_slot would, writing nothing: 0 when it can be read
 // whole, 1 (bulk file read or seek) or 6 (aborted). frames_read counts the frames decoded
 // before the failure.

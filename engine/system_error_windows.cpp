@@ -23,6 +23,8 @@ const SystemError system_errors[] = {
     {ERROR_HANDLE_DISK_FULL,      ENOSPC},
     {ERROR_FILENAME_EXCED_RANGE,  ENAMETOOLONG},
     {ERROR_ALREADY_EXISTS,        EEXIST},
+    {ERROR_BROKEN_PIPE,           EPIPE},
+    {ERROR_NO_DATA,               EPIPE},
 };
 // clang-format on
 

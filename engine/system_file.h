@@ -19,6 +19,8 @@ bool system_create(const char* path, intptr_t& handle, int& error);
 // counts as a full disk.
 bool system_write(intptr_t handle, const uint8_t* bytes, size_t count, int& error);
 bool system_close(intptr_t handle, int& error);
+// The process's standard output, open for writing.
+intptr_t system_standard_output();
 // Gives the file at from the name to, replacing a file of that name.
 bool system_rename(const char* from, const char* to, int& error);
 void system_remove(const char* path);

@@ -61,3 +61,7 @@ bool system_rename(const char* from, const char* to, int& error) {
 void system_remove(const char* path) {
     unlink(path);
 }
+
+intptr_t system_standard_output() {
+    return STDOUT_FILENO;
+}

@@ -69,3 +69,7 @@ bool system_rename(const char* from, const char* to, int& error) {
 void system_remove(const char* path) {
     DeleteFileA(path);
 }
+
+intptr_t system_standard_output() {
+    return intptr_t(GetStdHandle(STD_OUTPUT_HANDLE));
+}

@@ -130,6 +130,24 @@ const struct RunCase {
     {"NamesInAnyScriptWalkedAndWritten", {}, {"-o", "出力", "名前"}, 0, "", "名前/Bässe.zp4: 1 written, 0 skipped, 0 failed; "
      "files in 出力/Bässe\n名前/ドラム.zp4: 1 written, 0 skipped, 0 failed; files in 出力/ドラム\n2 banks: 2 written, 0 "
      "skipped, 0 failed; 0 bank(s) with errors\n", "出力/Bässe/07.wav* 出力/ドラム/07.wav*"},
+    // Chosen slots alone are done and counted; a bank without one of them says so and ends with 5.
+    {"ChosenSlotsOfSeveralBanks", {}, {"-s", "07", "--slot=00s.wav", "-o", "o", "bank.zp4", "damaged.zp4"}, 5, "",
+     "unbank: bank.zp4: no slot 00s.wav in this bank\nbank.zp4: 1 written, 0 skipped, 0 failed; files in o/bank "
+     "(ZP-4 file has no contents)\ndamaged.zp4: 2 written, 0 skipped, 0 failed; files in o/damaged\n2 banks: 3 written, "
+     "0 skipped, 0 failed; 1 bank(s) with errors\n", "o/bank/07.wav* o/damaged/00s.wav* o/damaged/07.wav*"},
+    {"ChosenSlotsListed", {}, {"-l", "-s", "05s,07.wav", "damaged.zp4"}, 5,
+     "07.wav   mono          10 frames    0.000 s  data at 0x081080\n", "unbank: damaged.zp4: no slot 05s.wav in this bank\n", ""},
+    {"NoSuchSlotName", {}, {"-s", "07,50s", "bank.zp4"}, 64, "", "unbank: no slot is named '50s' (03, 03.wav, 05s, 05s.wav)\n" + HINT, ""},
+    {"StdoutNeedsOneSlot", {}, {"-c", "-s", "00,07", "bank.zp4"}, 64, "", "unbank: -c needs one slot named with -s\n" + HINT, ""},
+    {"StdoutTakesOneBank", {}, {"-cs07", "coll", "bank.zp4"}, 64, "", "unbank: -c takes one bank\n" + HINT, ""},
+    {"StdoutCutShort", {}, {"-c", "-s", "03s", "damaged.zp4"}, 1, "", // it failed within the buffer
+     DAMAGED + "03s.wav: Read error; the file on standard output is cut short\n", ""},
+    // Flat names carry the bank's path below the folder walked; names shared regardless of case
+    // are refused before anything is written.
+    {"FlatFolderTakesEveryBank", {}, {"--flat", "-qo", "o", "bank.zp4", "coll"}, 0, "", "", "o/bank-07.wav* o/sub-x-07.wav*"},
+    {"FlatNeedsAFolder", {}, {"--flat", "bank.zp4"}, 64, "", "unbank: --flat needs -o DIR\n" + HINT, ""},
+    {"FlatNamesCollide", {}, {"--flat", "-o", "o", "bank.zp4", "Sub-X.zp4", "coll"}, 64, "",
+     "unbank: banks Sub-X.zp4 and coll/sub/x.zp4 would share file names in o\n" + HINT, ""},
 };
 // clang-format on
 
@@ -206,6 +224,51 @@ TEST(UnbankProgram, InterruptStopsWithinTheSlotAndKeepsTheEarlierFile) {
     kill(pid, SIGINT);
     EXPECT_EQ(wait_program(pid), 6);
     EXPECT_EQ(folder_contents(folder), "o/00.wav* o/88.wav");
+}
+
+// -c's bytes through a pipe are the file an extraction writes, bytes that a text mode would
+// change among them.
+TEST(UnbankProgram, StdoutCarriesTheFileThroughAPipe) {
+    const std::string folder = make_banks();
+    ASSERT_EQ(run_program(unbank({"-qo", "o", "-s", "00", "damaged.zp4"}), folder).status, 0);
+    const Bytes file = read_bytes(join(folder, "o/00.wav"));
+    ASSERT_NE(std::find(file.begin(), file.end(), '\n'), file.end());
+    Command piped = {"bash", "-c", "set -o pipefail; \"$@\" | cmp - o/00.wav", "bash"};
+    for (const std::string& word : unbank({"-c", "-s", "00.wav", "damaged.zp4"}))
+        piped.push_back(word);
+    const ProgramRun run = run_program(piped, folder);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out + run.err, "");
+}
+
+// A reader that goes away part way (head) makes a write error of it, named, not a silent end by
+// a signal. The slot outgrows the writer's buffer and the pipe's, so that a write meets it.
+TEST(UnbankProgram, StdoutReaderGoneIsAWriteError) {
+    const std::string folder = fresh_folder();
+    write_bank(folder, "bank.zp4", {mono_slot(1, 400000)});
+    const ProgramRun run =
+        run_program({"bash", "-c", "\"$@\" | head -c 100 >/dev/null; exit ${PIPESTATUS[0]}", "bash",
+                     UNBANK_PATH, "-c", "-s", "01", "bank.zp4"},
+                    folder);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err,
+              "unbank: bank.zp4: 01.wav: Write error: Broken pipe; the file on standard output is "
+              "cut short\n");
+}
+
+// A WAV file is no text for a terminal.
+TEST(UnbankProgram, StdoutRefusesATerminal) {
+    const std::string folder = make_banks();
+    int terminal             = -1;
+    const int pid = start_program(unbank({"-c", "-s", "07", "bank.zp4"}), folder, &terminal);
+    std::string seen;
+    char buffer[256];
+    for (ssize_t got; (got = read(terminal, buffer, sizeof buffer)) > 0;)
+        seen.append(buffer, size_t(got));
+    EXPECT_EQ(wait_program(pid), 64);
+    close(terminal);
+    EXPECT_EQ(seen, "unbank: -c writes a WAV file: standard output is a terminal\r\n" +
+                        HINT.substr(0, HINT.size() - 1) + "\r\n");
 }
 
 // Stopped at a random moment while it writes, by a kill, SIGTERM or SIGHUP (unbank.exe by a

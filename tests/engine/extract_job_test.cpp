@@ -133,6 +133,39 @@ TEST_F(JobTest, FolderPromptAndThePathBound) {
     EXPECT_EQ(folder_contents(host.folder), "07.wav*");
 }
 
+// Chosen slots alone are the job's, counted and named with the prefix; the prefix takes its
+// room from the folder's. None of the chosen in the bank: code 5 and no prompt.
+TEST_F(JobTest, ChosenSlotsUnderAPrefix) {
+    const std::string x(250, 'x'); // with "p-00.wav", 259 characters
+    const std::tuple<std::string, std::vector<int>, Codes, const char*> cases[] = {
+        {host.folder, {7, 100}, {JOB_WRITING, JOB_DONE}, "p-00s.wav* p-07.wav*"},
+        {host.folder, {3}, {JOB_EMPTY}, ""},
+        {x, {0}, {JOB_WRITING, JOB_WRITE_ERROR}, ""},
+        {x + "x", {0}, {JOB_WRITE_ERROR}, ""},
+    };
+    for (const auto& [chosen_folder, ids, codes, after] : cases) {
+        ScriptedHost fresh;
+        fresh.folder       = chosen_folder;
+        JobOptions options = {};
+        options.every_slot = false;
+        for (const int id : ids)
+            options.chosen[id] = true;
+        std::snprintf(options.name_prefix, PATH_BYTES, "p-");
+        run_job(write_bank(folder, "bank.zp4", known_slots({"00.wav", "07.wav", "00s.wav"})), fresh,
+                options);
+        EXPECT_EQ(fresh.codes, codes) << ids[0];
+        EXPECT_EQ(folder_contents(host.folder), after) << ids[0];
+        EXPECT_EQ(fresh.folder_prompts, ids[0] != 3);
+        if (codes.back() == JOB_DONE) {
+            EXPECT_EQ(progress_total.load(), 3);
+            EXPECT_EQ(job_result.outcomes[7], SLOT_WRITTEN);
+            EXPECT_EQ(job_result.outcomes[0], SLOT_NOT_REACHED);
+        }
+        fs::remove_all(host.folder);
+        fs::create_directories(host.folder);
+    }
+}
+
 // A folder where a file goes cannot be replaced (only some systems take it for a file that
 // exists, and ask), nor can a read-only file: either ends even a keep-going job with the
 // system's reason, and stays as it was.

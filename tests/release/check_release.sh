@@ -4,6 +4,7 @@
 cd "$(dirname "$0")/../.."
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/native/CMakeCache.txt)
 deb=build/dist/unbank_${version}_amd64.deb
+rpm=build/dist/unbank-$version-1.x86_64.rpm
 zip=build/dist/unbank-$version-windows-x86.zip
 setup=build/dist/unbank-$version-setup.exe
 tarball=build/dist/unbank-$version.tar.gz
@@ -23,8 +24,19 @@ check() {
 
 # The package's own programs make a demo bank and write its six slots.
 extracts_demo_bank() {
-    (cd "$scratch" && "$1/mkbank" demo.zp4 --demo >/dev/null && "$1/unbank" -q -o wav demo.zp4) &&
-        [ "$(ls "$scratch/wav" | xargs)" = "00.wav 00s.wav 03.wav 05s.wav 07.wav 12.wav" ]
+    local dir
+    dir=$(mktemp -d -p "$scratch") &&
+        (cd "$dir" && "$1/mkbank" demo.zp4 --demo >/dev/null && "$1/unbank" -q -o wav demo.zp4) &&
+        [ "$(ls "$dir/wav" | xargs)" = "00.wav 00s.wav 03.wav 05s.wav 07.wav 12.wav" ]
+}
+
+# The RPM package holds exactly the programs, their manual pages and completions, and the
+# license with the changelog.
+holds_rpm_files() {
+    [ "$(rpm -qlp "$rpm" | xargs)" = "/usr/bin/mkbank /usr/bin/unbank \
+/usr/share/bash-completion/completions/mkbank /usr/share/bash-completion/completions/unbank \
+/usr/share/doc/unbank /usr/share/doc/unbank/changelog.gz /usr/share/doc/unbank/copyright \
+/usr/share/man/man1/mkbank.1.gz /usr/share/man/man1/unbank.1.gz" ]
 }
 
 # man formats the page without a complaint, its footer naming the version.
@@ -72,6 +84,15 @@ check "usr/bin/unbank --version" [ "$("$scratch/deb/usr/bin/unbank" --version)" 
 check "its programs extract a demo bank" extracts_demo_bank "$scratch/deb/usr/bin"
 for page in unbank mkbank; do
     check "man renders $page.1" renders "$scratch/deb/usr/share/man/man1/$page.1.gz"
+done
+
+echo "RPM package $rpm:"
+check "rpmlint reports no error" rpmlint -r tests/release/rpmlintrc "$rpm"
+check "it holds the programs, manual pages, completions and license" holds_rpm_files
+mkdir "$scratch/rpm" && (cd "$scratch/rpm" && rpm2cpio "$OLDPWD/$rpm" | cpio -idm --quiet)
+check "its programs extract a demo bank" extracts_demo_bank "$scratch/rpm/usr/bin"
+for page in unbank mkbank; do
+    check "man renders its $page.1" renders "$scratch/rpm/usr/share/man/man1/$page.1.gz"
 done
 
 echo "Windows zip $zip:"

@@ -60,7 +60,7 @@ std::string describe(const fs::path& entry) {
     const std::string name = entry.filename().string();
     if (fs::is_directory(entry)) return name + "/";
     const Bytes bytes      = read_bytes(entry.string());
-    const KnownFile* known = known_file(name);
+    const KnownFile* known = known_file(name.substr(name.rfind('-') + 1)); // "bank-07.wav" too
     if (known && fnv1a(bytes) == known->hash) return name + "*";
     return bytes == UNTOUCHED ? name : name + "?";
 }
@@ -103,7 +103,7 @@ BankSlot mono_slot(int number, size_t frames) {
 std::vector<BankSlot> known_slots(const std::vector<std::string>& names) {
     std::vector<BankSlot> slots;
     for (const std::string& name : names) {
-        const KnownFile* known = known_file(name);
+        const KnownFile* known = known_file(name.substr(name.rfind('-') + 1)); // "bank-07.wav" too
         EXPECT_NE(known, nullptr) << name << " is not in the catalogue";
         const size_t frames = known ? known->frames : 0;
         const bool stereo   = name.find('s') != std::string::npos;
