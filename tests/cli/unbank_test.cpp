@@ -10,6 +10,7 @@
 #include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <random>
@@ -207,23 +208,33 @@ TEST(UnbankProgram, FileSizeLimitIsAWriteError) {
     EXPECT_EQ(folder_contents(folder), "o/00.wav*");
 }
 
-// Ctrl+C stops the job within the slot it writes, here over an earlier file of its name: the
-// slot's temporary file goes, the earlier file stays. The slot takes most of the sampler's
-// memory, so the signal comes while it is written.
-TEST(UnbankProgram, InterruptStopsWithinTheSlotAndKeepsTheEarlierFile) {
+// Polls until the condition holds; false when the program ended first, its status then taken.
+bool comes_while_running(const std::function<bool()>& condition, int pid) {
+    while (!condition())
+        if (waitpid(pid, nullptr, WNOHANG) == pid) return false;
+    return true;
+}
+
+// Ctrl+C, SIGTERM and SIGHUP (unbank.exe: Ctrl+C, as Wine passes it on) stop the job within
+// the slot it writes, here over an earlier file of its name: the slot's temporary file goes,
+// the earlier file stays. The slot takes most of the sampler's memory, so the signal comes
+// while it is written.
+TEST(UnbankProgram, StopSignalsEndWithinTheSlotAndKeepTheEarlierFile) {
     const std::string folder    = fresh_folder();
     std::vector<BankSlot> slots = known_slots({"00.wav"});
     slots.push_back(mono_slot(88, 12000000));
     write_bank(folder, "bank.zp4", slots);
-    fs::create_directories(join(folder, "o"));
-    plant(join(folder, "o/88.wav"));
-    const int pid      = start_program(unbank({"-qyo", "o", "bank.zp4"}), folder);
-    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (!fs::exists(join(folder, "o/88.tmp")) && std::chrono::steady_clock::now() < give_up) {
+    for (const int stop :
+         windows_unbank ? std::vector{SIGINT} : std::vector{SIGINT, SIGTERM, SIGHUP}) {
+        fs::remove_all(join(folder, "o"));
+        fs::create_directories(join(folder, "o"));
+        plant(join(folder, "o/88.wav"));
+        const int pid = start_program(unbank({"-qyo", "o", "bank.zp4"}), folder);
+        ASSERT_TRUE(comes_while_running([&] { return fs::exists(join(folder, "o/88.tmp")); }, pid));
+        kill(pid, stop);
+        EXPECT_EQ(wait_program(pid), 6) << stop;
+        EXPECT_EQ(folder_contents(folder), "o/00.wav* o/88.wav") << stop;
     }
-    kill(pid, SIGINT);
-    EXPECT_EQ(wait_program(pid), 6);
-    EXPECT_EQ(folder_contents(folder), "o/00.wav* o/88.wav");
 }
 
 // -c's bytes through a pipe are the file an extraction writes, bytes that a text mode would
@@ -271,118 +282,78 @@ TEST(UnbankProgram, StdoutRefusesATerminal) {
                         HINT.substr(0, HINT.size() - 1) + "\r\n");
 }
 
-// Stopped at a random moment while it writes, by a kill, SIGTERM or SIGHUP (unbank.exe by a
-// kill only, which Wine carries out as TerminateProcess would), half the rounds over files of
-// the same names: each name then holds its earlier bytes or the whole file, beside at most the
-// one temporary file a kill leaves, and a rerun leaves exactly the whole files.
-TEST(UnbankProgram, StoppedAnywhereLeavesEveryNameWholeOrAsItWas) {
+// The names in folder, sorted.
+std::vector<std::string> names_in(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Killed at a random moment while it writes (unbank.exe as TerminateProcess would end it,
+// through Wine), half the rounds over files of the same names: each name then holds its earlier
+// bytes or the whole file, beside at most one temporary file, and a rerun leaves the whole files.
+TEST(UnbankProgram, KilledAnywhereLeavesEveryNameWholeOrAsItWas) {
     constexpr int ROUNDS        = 20;
     const std::string folder    = fresh_folder();
     std::vector<BankSlot> slots = known_slots({"03s.wav"});
     for (int i = 0; i < 20; ++i)
         slots.push_back(mono_slot(i, 400000));
     write_bank(folder, "bank.zp4", slots);
-    using Clock = std::chrono::steady_clock;
-    // Polls until the condition holds; false, the program's status then in ended, when the
-    // program ends first.
-    const auto comes = [&](const auto& condition, int pid, int& ended) {
-        for (const auto give_up = Clock::now() + std::chrono::seconds(10);
-             !condition() && Clock::now() < give_up;)
-            if (waitpid(pid, &ended, WNOHANG) == pid) return condition();
-        return true;
-    };
-    // Writing has begun in a folder once a temporary file is there.
-    const auto writing_in = [&](const std::string& out) {
-        return [&folder, out] {
-            std::error_code error;
-            for (const auto& entry : fs::directory_iterator(join(folder, out), error))
-                if (entry.path().extension() == ".tmp") return true;
-            return false;
-        };
-    };
-    // The whole files, then how long writing takes once the bank is in the cache: from the
-    // first slot's temporary file to the last slot's final name.
+    using Clock      = std::chrono::steady_clock;
+    const auto began = Clock::now();
     ASSERT_EQ(run_program(unbank({"-qo", "whole", "bank.zp4"}), folder).status, 0);
-    int ended       = 0;
-    const int timed = start_program(unbank({"-qo", "timed", "bank.zp4"}), folder);
-    ASSERT_TRUE(comes(writing_in("timed"), timed, ended));
-    const auto begun = Clock::now();
-    ASSERT_TRUE(comes([&] { return fs::exists(join(folder, "timed/03s.wav")); }, timed, ended));
-    const auto writing =
-        std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - begun);
-    ASSERT_EQ(wait_program(timed), 0);
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(join(folder, "whole")))
-        names.push_back(entry.path().filename().string());
-    const auto holds_whole = [&](const std::string& path, const std::string& name) {
-        return read_bytes(join(folder, path)) == read_bytes(join(folder, "whole/" + name));
+    // A round that ends before its kill halves the time a later kill may wait, from the first
+    // file written on: a busy machine, or Wine, runs slower or faster than the whole run.
+    auto bound =
+        std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - began).count();
+    const std::vector<std::string> names = names_in(join(folder, "whole"));
+    const auto holds_whole               = [&](const std::string& path, const std::string& name) {
+        return read_bytes(path) == read_bytes(join(folder, "whole/" + name));
     };
-
-    const unsigned seed = unsigned(Clock::now().time_since_epoch().count());
+    const unsigned seed = unsigned(began.time_since_epoch().count());
     std::mt19937 random(seed);
     int part_way = 0, cut = 0;
-    // A stop that came after the last file halves the time a later stop may wait: a busy
-    // machine runs the rounds slower, or faster, than the one that was timed.
-    auto bound = writing.count() * 3 / 4 + 1;
     for (int round = 0; round < ROUNDS; ++round) {
-        const std::string out = "o" + std::to_string(round);
-        const bool over       = round % 2 == 1;
-        fs::create_directories(join(folder, out));
+        const std::string out = "o" + std::to_string(round), path = join(folder, out);
+        const bool over = round % 2 == 1;
+        fs::create_directories(path);
         for (const std::string& name : names)
-            if (over) plant(join(folder, out + "/" + name));
-        const int stop = windows_unbank || round % 5 < 3 ? SIGKILL
-                         : round % 5 == 3                ? SIGTERM
-                                                         : SIGHUP;
-        const int pid  = start_program(unbank({"-qyo", out, "bank.zp4"}), folder);
-        ended          = -1;
-        if (comes(writing_in(out), pid, ended) && ended < 0) {
+            if (over) plant(join(path, name));
+        const int pid      = start_program(unbank({"-qyo", out, "bank.zp4"}), folder);
+        const auto writing = [&] {
+            for (const auto& entry : fs::directory_iterator(path))
+                if (entry.path().extension() == ".tmp" || !is_planted(entry.path().string()))
+                    return true;
+            return false;
+        };
+        if (comes_while_running(writing, pid)) {
             std::this_thread::sleep_for(std::chrono::microseconds(random() % bound));
-            kill(pid, stop);
+            kill(pid, SIGKILL);
+            wait_program(pid);
         }
-        if (ended < 0) waitpid(pid, &ended, 0);
-        // A signal the program takes ends it as Ctrl+C does, with nothing left behind.
-        EXPECT_TRUE(stop == SIGKILL || WEXITSTATUS(ended) == 0 || WEXITSTATUS(ended) == 6);
         int temporary = 0, whole_files = 0;
-        for (const auto& entry : fs::directory_iterator(join(folder, out))) {
-            const std::string name = entry.path().filename().string();
-            const std::string path = out + "/" + name;
-            if (entry.path().extension() == ".tmp") {
+        for (const std::string& name : names_in(path)) {
+            if (fs::path(name).extension() == ".tmp")
                 ++temporary;
-            } else if (fs::exists(join(folder, "whole/" + name)) && holds_whole(path, name)) {
+            else if (holds_whole(join(path, name), name))
                 ++whole_files;
-            } else {
-                cut += !(over && is_planted(join(folder, path)));
-            }
+            else
+                cut += !(over && is_planted(join(path, name)));
         }
         part_way += whole_files < int(names.size());
         if (whole_files == int(names.size())) bound = bound / 2 + 1;
-        EXPECT_LE(temporary, stop == SIGKILL ? 1 : 0) << "round " << round << ", seed " << seed;
+        EXPECT_LE(temporary, 1) << "round " << round << ", seed " << seed;
         ASSERT_EQ(run_program(unbank({"-qyo", out, "bank.zp4"}), folder).status, 0);
-        EXPECT_EQ(folder_contents(join(folder, out)), folder_contents(join(folder, "whole")));
+        EXPECT_EQ(names_in(path), names);
         for (const std::string& name : names)
-            EXPECT_TRUE(holds_whole(out + "/" + name, name)) << name;
-        fs::remove_all(join(folder, out));
+            EXPECT_TRUE(holds_whole(join(path, name), name)) << name;
+        fs::remove_all(path);
     }
     EXPECT_EQ(cut, 0) << "seed " << seed;
-    EXPECT_GE(part_way, ROUNDS / 2) << "too few rounds stopped the program while it wrote";
-    std::printf("%d rounds, %d stopped part way, %d cut files\n", ROUNDS, part_way, cut);
-}
-
-// unbank.exe gives the host program's files byte for byte, on slots long enough for the vector
-// decoder, and mirrors a collection the same way.
-TEST(UnbankWindows, WritesTheHostProgramsFiles) {
-    if (!windows_unbank) GTEST_SKIP() << "UNBANK_EXE names no Windows build";
-    const std::string folder = fresh_folder();
-    fs::create_directories(join(folder, "coll/sub"));
-    std::vector<BankSlot> slots = known_slots({"03s.wav"});
-    slots.push_back(mono_slot(0, 40000));
-    write_bank(join(folder, "coll"), "a.zp4", slots);
-    write_bank(join(folder, "coll/sub"), "B.ZP4", known_slots({"07.wav"}));
-    ASSERT_EQ(run_program({UNBANK_PATH, "-qo", "host", "coll"}, folder).status, 0);
-    ASSERT_EQ(run_program(unbank({"-qo", "exe", "coll"}), folder).status, 0);
-    EXPECT_EQ(folder_contents(join(folder, "exe")), "a/00.wav? a/03s.wav* sub/B/07.wav*");
-    EXPECT_TRUE(read_bytes(join(folder, "exe/a/00.wav")) ==
-                read_bytes(join(folder, "host/a/00.wav")));
+    EXPECT_GE(part_way, ROUNDS / 2) << "too few rounds killed the program while it wrote";
+    std::printf("%d rounds, %d killed part way, %d cut files\n", ROUNDS, part_way, cut);
 }
 
 // On a terminal, the question takes the window's four answers and asks again when it does not
