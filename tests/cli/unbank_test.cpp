@@ -14,7 +14,6 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <random>
-#include <sstream>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -91,8 +90,6 @@ const struct RunCase {
     {"TwoBanksOneFolder", {}, {"-o", "o", "a/x.zp4", "b/x.zp4"}, 64, "", "unbank: two banks would share the folder o/x\n" + HINT, ""},
     // A lone bank's failure is said once, with the system's reason where there is one.
     {"MissingBank", {}, {"missing.zp4"}, 1, "", "unbank: missing.zp4: Read error: No such file or directory\n", ""},
-    {"NotABank", {}, {"notes.zp4"}, 3, "", "unbank: notes.zp4: Not ZP-4 file\n", ""},
-    {"EmptyBank", {}, {"empty.zp4"}, 5, "", "unbank: empty.zp4: ZP-4 file has no contents\n", ""},
     {"FileWhereTheFolderGoes", {}, {"-o", "notes.zp4/o", "bank.zp4"}, 2, "",
      "unbank: bank.zp4: folder notes.zp4/o: Write error: Not a directory\n", ""},
     {"ExistingFileWithoutATerminalIsSkipped", {"bank/07.wav"}, {"bank.zp4"}, 0, "",
@@ -174,26 +171,6 @@ TEST_P(UnbankTest, Run) {
 
 INSTANTIATE_TEST_SUITE_P(CommandLine, UnbankTest, ::testing::ValuesIn(RUN_CASES),
                          [](const auto& row) { return std::string(row.param.name); });
-
-// --help and the manual page list the same option heads ("-o, --output DIR"): the page's come
-// after each .TP, font escapes taken out.
-TEST(UnbankManual, HelpAndPageListTheSameOptions) {
-    std::string page = read_text(MAN_PAGE);
-    for (const char* escape : {"\\fB", "\\fI", "\\fR", "\\"})
-        for (size_t at; (at = page.find(escape)) != std::string::npos;)
-            page.erase(at, std::strlen(escape));
-    std::istringstream help(run_program(unbank({"--help"}), fresh_folder()).out), manual(page);
-    std::vector<std::string> help_heads, page_heads;
-    for (std::string line; std::getline(help, line);)
-        if (line.find("  -") == 0 || line.find("      --") == 0) {
-            const size_t start = line.find('-');
-            help_heads.push_back(line.substr(start, line.find("  ", start) - start));
-        }
-    for (std::string line, previous; std::getline(manual, line); previous = line)
-        if (previous == ".TP" && line[0] == '-') page_heads.push_back(line);
-    EXPECT_GE(help_heads.size(), 9u);
-    EXPECT_EQ(help_heads, page_heads);
-}
 
 // Past a file size limit a write fails like a full disk: the slot's file goes.
 TEST(UnbankProgram, FileSizeLimitIsAWriteError) {
