@@ -123,7 +123,6 @@ web: deps
 # page, opened from disk in headless Chromium, against the native unbank on the same banks.
 test-web: web build-native
 	ctest --preset web
-	timeout 600 node web/tests/page_test.mjs $(WEB)/unbank.html $(NATIVE) $(WEB)/page-test
 
 test: build test-native test-asan test-tsan test-fuzz test-win64 test-win32 test-web
 
