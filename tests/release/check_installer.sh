@@ -33,10 +33,8 @@ no_key() { ! key_exists "$1"; }
 value_is() { wine reg query "$uninstall_key" /v "$1" | grep -q "REG_[A-Z_]*[[:space:]]*$2"; }
 lists() { wine cmd /c unbank --version | tr -d '\r' | grep -qx "unbank $version"; }
 files_installed() {
-    local file
-    for file in UNBANK.exe README.txt LICENSE.txt uninstall.exe cli/unbank.exe cli/mkbank.exe; do
-        [ -f "$program_dir/$file" ] || return 1
-    done
+    (cd "$program_dir" && ls UNBANK.exe README.txt LICENSE.txt uninstall.exe cli/unbank.exe \
+        cli/mkbank.exe) >/dev/null
 }
 
 # Everything of the prefix that a program could leave: its files and its registry as text.
