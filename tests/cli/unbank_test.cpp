@@ -244,21 +244,6 @@ TEST(UnbankProgram, StdoutReaderGoneIsAWriteError) {
               "cut short\n");
 }
 
-// A WAV file is no text for a terminal.
-TEST(UnbankProgram, StdoutRefusesATerminal) {
-    const std::string folder = make_banks();
-    int terminal             = -1;
-    const int pid = start_program(unbank({"-c", "-s", "07", "bank.zp4"}), folder, &terminal);
-    std::string seen;
-    char buffer[256];
-    for (ssize_t got; (got = read(terminal, buffer, sizeof buffer)) > 0;)
-        seen.append(buffer, size_t(got));
-    EXPECT_EQ(wait_program(pid), 64);
-    close(terminal);
-    EXPECT_EQ(seen, "unbank: -c writes a WAV file: standard output is a terminal\r\n" +
-                        HINT.substr(0, HINT.size() - 1) + "\r\n");
-}
-
 // Killed at a random moment while it writes (unbank.exe as TerminateProcess would end it,
 // through Wine), half the rounds over files of the same names: each name then holds its earlier
 // bytes or the whole file, beside at most one temporary file (which a rerun replaces).

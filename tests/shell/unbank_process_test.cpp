@@ -161,19 +161,4 @@ TEST_F(UnbankProcessTest, AbortAndTheSessionsEndLeaveEveryFileWholeOrAsItWas) {
     EXPECT_EQ(ended.exit_code(), 0u);
 }
 
-// The Desktop on a disk of 2 MiB, mounted there for this test alone: the second slot does not
-// fit, so the box says "Write error", its file goes, the first stays whole, and the program
-// started with the bank ends after the box.
-TEST_F(UnbankProcessTest, FullDesktopShowsWriteErrorAndKeepsOnlyWholeFiles) {
-    if (!is_small_disk(desktop())) GTEST_SKIP() << "the Desktop is no 2 MiB disk (needs root)";
-    const std::string large =
-        write_bank(folder, "large.zp4", {mono_slot(0, 950000), mono_slot(1, 113248)});
-    Started program("UNBANK.exe", "\"" + large + "\"");
-    ASSERT_NE(program.answer("Browse for Folder", IDOK), "(none)");
-    EXPECT_EQ(program.answer("UNBANK", IDOK), "Write error");
-    EXPECT_EQ(program.exit_code(), 0u);
-    EXPECT_EQ(folder_contents(desktop()), "00.wav?");
-    EXPECT_EQ(read_bytes(desktop("00.wav")).size(), 44u + 2 * 950000);
-}
-
 } // namespace

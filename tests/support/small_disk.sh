@@ -1,11 +1,10 @@
 #!/bin/sh
-# small_disk.sh mount|unmount DIR, or small_disk.sh around DIR COMMAND...
-# A real disk of 2 MiB for the tests of a full disk: a tmpfs mounted at DIR, for the whole run
-# (mount, unmount) or for one command (around). Mounting needs root; where it fails, DIR stays
-# an ordinary folder and the tests that need the disk say so and skip.
+# small_disk.sh mount|unmount DIR
+# A real disk of 2 MiB for the tests of a full disk: a tmpfs mounted at DIR for the whole run.
+# Mounting needs root; where it fails, DIR stays an ordinary folder and the tests that need the
+# disk say so and skip.
 set -u
 mode=$1 dir=$2
-shift 2
 case "$mode" in
 mount)
     mkdir -p "$dir"
@@ -14,12 +13,5 @@ mount)
     ;;
 unmount) # lazily where a program still holds the folder
     while mountpoint -q "$dir"; do umount "$dir" 2>/dev/null || umount -l "$dir" || exit 1; done
-    ;;
-around)
-    sh "$0" mount "$dir"
-    "$@"
-    status=$?
-    sh "$0" unmount "$dir"
-    exit $status
     ;;
 esac
