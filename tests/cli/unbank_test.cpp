@@ -37,9 +37,8 @@ Command unbank(Command args, Command command = {}) {
     return command;
 }
 
-// Runs the unbank under test in folder. On a loaded machine Wine's client now and then loses
-// its server while it starts a program ("wine client error: ... Connection reset by peer"),
-// before unbank runs: such a run is started once more.
+// Runs the unbank under test in folder; once more where Wine's client lost its server before
+// unbank ran ("wine client error: ... Connection reset by peer"), as a loaded machine sees.
 ProgramRun run_unbank(const Command& args, const std::string& folder) {
     ProgramRun run = run_program(unbank(args), folder);
     if (windows_unbank && run.err.rfind("wine client error", 0) == 0)

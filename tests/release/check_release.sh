@@ -82,8 +82,7 @@ check "the texts have CRLF line ends" crlf_only "$scratch/zip/README.txt" "$scra
 check "exiftool reads the version resources" \
     sh tests/release/version_resource.sh "$version" "$scratch"/zip/*.exe "$scratch"/zip/cli/*.exe
 
-# The installer's own checks, each on a line of its own, in a fresh 32-bit prefix; among them,
-# the installed UNBANK.exe, the zip's program, starts.
+# The installer's own checks, each on a line of its own, in a fresh 32-bit prefix.
 installs_under_wine() {
     local reason
     if ! reason=$(cmake/wine-probe.sh); then
