@@ -77,11 +77,11 @@ bool build_bank(const std::vector<BankSlot>& slots, std::vector<uint8_t>& image,
         image[STEREO_DIRECTORY_OFFSET + j * STEREO_RECORD_BYTES + SLOT_STATUS_AT] = EMPTY_SLOT;
 
     for (const BankSlot& slot : slots) {
-        const uint32_t start = uint32_t(image.size() + MEMORY_BASE);
         // The sample addresses count from the file's start, not the memory's: the sampler's need
         // not equal the data addresses, and a reader that takes one for the other then shows.
         // The end is inclusive, first - 1 for an empty slot.
-        const uint32_t first            = start - MEMORY_BASE;
+        const uint32_t first            = uint32_t(image.size());
+        const uint32_t start            = first + MEMORY_BASE;
         const uint32_t last             = first + uint32_t(slot.left.size()) - 1;
         const std::vector<uint8_t> left = encode_channel(slot.left);
         append(image, left);

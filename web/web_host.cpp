@@ -43,8 +43,8 @@ class PageHost : public JobHost {
 
 extern "C" {
 
-// The bank's slot table row by row, as unbank --list gives it: 0, or the code that says why
-// there is none (1, 3 or 5).
+// The bank's slot table row by row, as unbank --list gives it: JOB_DONE, or the code that says
+// why there is none (JOB_READ_ERROR, JOB_NOT_BULK or JOB_EMPTY).
 EMSCRIPTEN_KEEPALIVE int list_bank(const char* path) {
     OpenBank bank;
     const JobStatus status = open_bank(path, bank);
