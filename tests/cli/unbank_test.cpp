@@ -369,6 +369,31 @@ TEST(UnbankProgram, TwoRunsIntoOneFolderLeaveTheWholeFileOfARunThatWroteIt) {
     std::printf("%d rounds, %d with one run refused by the other\n", ROUNDS, overlapped);
 }
 
+// Reads what the program writes on its terminal into seen until text is there; false once the
+// program is gone.
+bool read_terminal(int terminal, std::string& seen, const std::string& text) {
+    char buffer[256];
+    for (pollfd ready{terminal, POLLIN, 0}; seen.find(text) == std::string::npos;) {
+        const ssize_t got = poll(&ready, 1, 20000) > 0 ? read(terminal, buffer, sizeof buffer) : 0;
+        if (got <= 0) return false;
+        seen.append(buffer, size_t(got));
+    }
+    return true;
+}
+
+// -c writes a binary file: a terminal as standard output is refused before any byte of it.
+TEST(UnbankProgram, StdoutRefusesATerminal) {
+    const std::string folder = make_banks();
+    int terminal             = -1;
+    const int pid = start_program(unbank({"-c", "-s", "07", "bank.zp4"}), folder, &terminal);
+    std::string seen;
+    read_terminal(terminal, seen, "\x04 never"); // all it writes, to its end
+    EXPECT_EQ(wait_program(pid), 64);
+    close(terminal);
+    EXPECT_EQ(seen, "unbank: -c writes a WAV file: standard output is a terminal\r\n"
+                    "Try 'unbank --help' for more information.\r\n");
+}
+
 // On a terminal, the question takes the window's four answers and asks again when it does not
 // understand; a progress line follows each slot. Cancel ends the whole run: the bank after it
 // is not begun.
@@ -382,15 +407,8 @@ TEST(UnbankProgram, TerminalQuestionTakesTheWindowsFourAnswers) {
     int terminal  = -1;
     const int pid = start_program(unbank({"-o", "o", "bank.zp4", "later.zp4"}), folder, &terminal);
     std::string seen;
-    auto read_until = [&](const std::string& text) { // false once the program is gone
-        char buffer[256];
-        for (pollfd ready{terminal, POLLIN, 0}; seen.find(text) == std::string::npos;) {
-            const ssize_t got =
-                poll(&ready, 1, 20000) > 0 ? read(terminal, buffer, sizeof buffer) : 0;
-            if (got <= 0) return false;
-            seen.append(buffer, size_t(got));
-        }
-        return true;
+    const auto read_until = [&](const std::string& text) {
+        return read_terminal(terminal, seen, text);
     };
     const std::string question = " already exists. Overwrite? [y]es, [a]ll, [n]o, [c]ancel: ";
     for (const auto& [name, answer] : {std::pair{"00.wav", "maybe\n"},
