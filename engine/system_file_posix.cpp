@@ -98,7 +98,7 @@ void system_discard(TemporaryFile& file, const char* from) {
 }
 
 bool system_open_in_place(const char* path, intptr_t& handle, int& error) {
-    const int descriptor = open_for_writing(path, O_TRUNC);
+    const int descriptor = open_for_writing(path, O_CREAT | O_TRUNC);
     handle               = descriptor;
     error                = errno;
     return descriptor >= 0;

@@ -89,7 +89,7 @@ void system_discard(TemporaryFile& file, const char*) {
 
 bool system_open_in_place(const char* path, intptr_t& handle, int& error) {
     const HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+                                    nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     handle            = intptr_t(file);
     error             = file == INVALID_HANDLE_VALUE ? last_error() : 0;
     return file != INVALID_HANDLE_VALUE;
