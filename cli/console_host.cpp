@@ -1,10 +1,10 @@
 #include "console_host.h"
 
+#include "error_reason.h"
 #include "extract_job.h"
 #include "platform.h"
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 
 namespace {
 
@@ -29,7 +29,7 @@ void print_failure(const std::string& bank, const std::string& where, JobStatus 
                    int error_number, const char* after) {
     std::fprintf(stderr, "unbank: %s: %s%s%s%s%s%s\n", bank.c_str(), where.c_str(),
                  where.empty() ? "" : ": ", job_status_text(uint32_t(code)),
-                 error_number ? ": " : "", error_number ? std::strerror(error_number) : "", after);
+                 error_number ? ": " : "", error_number ? reason_text(error_number) : "", after);
 }
 
 ConsoleHost::ConsoleHost(const Options& options_, const std::string& bank_,

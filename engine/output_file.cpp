@@ -18,12 +18,12 @@ bool flush(OutputFile& file) {
     const size_t used = file.used;
     file.used         = 0;
     int error         = 0;
-    return system_write(file.handle, file.buffer, used, error) || fail(file, error);
+    return system_write(file.system.handle, file.buffer, used, error) || fail(file, error);
 }
 
-bool close(OutputFile& file) {
+bool close_in_place(OutputFile& file) {
     int error = 0;
-    return system_close(file.handle, error) || fail(file, error);
+    return system_close(file.system.handle, error) || fail(file, error);
 }
 
 bool is_tmp(const char* extension) {
@@ -53,16 +53,17 @@ bool output_create(OutputFile& file, const char* final_path) {
     int error             = 0;
     const FinalName final = system_final_name(final_path, error);
     if (final == FinalName::REFUSED) return fail(file, error);
-    file.in_place    = final == FinalName::IN_PLACE;
-    const char* path = file.in_place ? file.final_path : file.temporary_path;
-    return system_create(path, file.handle, error) || fail(file, error);
+    file.in_place   = final == FinalName::IN_PLACE;
+    const bool open = file.in_place ? system_open_in_place(final_path, file.system.handle, error)
+                                    : system_create(file.temporary_path, file.system, error);
+    return open || fail(file, error);
 }
 
 void output_attach_standard_output(OutputFile& file) {
     file.error             = 0;
     file.used              = 0;
     file.in_place          = true;
-    file.handle            = system_standard_output();
+    file.system.handle     = system_standard_output();
     file.final_path[0]     = '\0';
     file.temporary_path[0] = '\0';
 }
@@ -84,17 +85,22 @@ bool output_write(OutputFile& file, const void* bytes, size_t count) {
 
 bool output_commit(OutputFile& file) {
     const bool flushed = file.error == 0 && flush(file);
-    const bool closed  = close(file);
-    if (file.in_place) return flushed && closed;
+    if (file.in_place) {
+        const bool closed = close_in_place(file);
+        return flushed && closed;
+    }
+    if (!flushed) {
+        system_discard(file.system, file.temporary_path);
+        return false;
+    }
     int error = 0;
-    if (flushed && closed &&
-        (system_rename(file.temporary_path, file.final_path, error) || fail(file, error)))
-        return true;
-    system_remove(file.temporary_path);
-    return false;
+    return system_commit(file.system, file.temporary_path, file.final_path, error) ||
+           fail(file, error);
 }
 
 void output_discard(OutputFile& file) {
-    close(file);
-    if (!file.in_place) system_remove(file.temporary_path);
+    if (file.in_place)
+        close_in_place(file);
+    else
+        system_discard(file.system, file.temporary_path);
 }

@@ -3,8 +3,11 @@
 // the system has taken every byte and closed it without complaint: a run that ends in any way
 // leaves under the final name either the earlier file or the whole new one, and at most the
 // one temporary file it was writing. A byte counts as written only once the system has taken
-// it, so a full disk shows at the write that meets it.
+// it, so a full disk shows at the write that meets it. The temporary file is this run's alone
+// until it takes its name: a second run writing the same name into the same folder meanwhile
+// is refused, with WRITTEN_BY_ANOTHER_RUN, and the first run's file is left whole.
 #pragma once
+#include "system_file.h"
 #include <cstddef>
 #include <cstdint>
 
@@ -12,10 +15,10 @@ constexpr size_t OUTPUT_BUFFER_BYTES = 1 << 18;
 constexpr size_t OUTPUT_PATH_BYTES   = 4096; // more than any system here takes for a path
 
 struct OutputFile {
-    intptr_t handle; // the system's handle or descriptor of the open file
-    bool in_place;   // written straight into the final name: a device, a pipe
-    int error;       // why the file failed, as an errno value (for strerror); 0 while it has not
-    size_t used;     // bytes of the buffer not yet handed to the system
+    TemporaryFile system; // the system's handle of the open file; only its handle when in place
+    bool in_place;        // written straight into the final name: a device, a pipe
+    int error;            // why the file failed (for reason_text); 0 while it has not
+    size_t used;          // bytes of the buffer not yet handed to the system
     char final_path[OUTPUT_PATH_BYTES];
     char temporary_path[OUTPUT_PATH_BYTES];
     uint8_t buffer[OUTPUT_BUFFER_BYTES];
@@ -28,8 +31,9 @@ struct OutputFile {
 bool temporary_path_of(const char* final_path, char* temporary, size_t size);
 
 // Creates the temporary file for final_path, replacing a stale one a stopped run left. A
-// final file that may not be replaced (read-only) is refused here, before anything is
-// written. False, with error set, when the system refuses; nothing is open then.
+// final file that may not be replaced (read-only), or a temporary file that another run still
+// writes, is refused here, before anything is written. False, with error set, when the system
+// refuses; nothing is open then.
 bool output_create(OutputFile& file, const char* final_path);
 
 // Takes the process's standard output, open already, as the file, written in place: no

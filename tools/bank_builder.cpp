@@ -1,9 +1,9 @@
 #include "bank_builder.h"
 
 #include "encoder.h"
+#include "error_reason.h"
 #include "output_file.h"
 #include <cstdio>
-#include <cstring>
 
 namespace {
 
@@ -114,13 +114,13 @@ bool build_bank(const std::vector<BankSlot>& slots, std::vector<uint8_t>& image,
 bool write_file(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error) {
     static OutputFile file; // its buffer is too large for the stack
     if (!output_create(file, path.c_str())) {
-        error = "cannot create " + path + ": " + std::strerror(file.error);
+        error = "cannot create " + path + ": " + reason_text(file.error);
         return false;
     }
     if (!output_write(file, bytes.data(), bytes.size()))
         output_discard(file);
     else if (output_commit(file))
         return true;
-    error = "cannot write " + path + ": " + std::strerror(file.error);
+    error = "cannot write " + path + ": " + reason_text(file.error);
     return false;
 }

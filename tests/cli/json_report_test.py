@@ -4,6 +4,7 @@ MKBANK. The values expected are the demo bank's, as its builder lays it out, and
 damage done to copies of it here."""
 import json
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -87,6 +88,22 @@ expect("extraction exit in the document", extraction["exit_status"], 1)
 unmade, status = run("-o", "notes.zp4/o", "poked.zp4")  # a folder that cannot be made
 expect("a bank not begun", (status, unmade["banks"][0]["folder"], unmade["banks"][0]["slots"][0]["path"]),
        (2, None, None))
+
+# In every layout the report names each file it wrote where it is: a script opens what it names.
+os.makedirs("coll/sub")
+shutil.copy("demo.zp4", "coll/sub/x.zp4")
+for folder, files, layout in (("demo", 6, ["demo.zp4"]), ("one", 6, ["-o", "one", "demo.zp4"]),
+                              ("two", 12, ["-o", "two", "demo.zp4", "coll/sub/x.zp4"]),
+                              ("walked", 6, ["-o", "walked", "coll"]),
+                              ("flat", 12, ["--flat", "-o", "flat", "demo.zp4", "coll"])):
+    report, status = run(*layout)
+    named = {s["path"]: 44 + s["frames"] * (4 if s["channels"] == "stereo" else 2)
+             for b in report["banks"] for s in b["slots"] if s["outcome"] == "written"}
+    found = {os.path.join(top, name) for top, _, names in os.walk(folder) for name in names}
+    expect(f"{folder}: files written", len(found), files)
+    expect(f"{folder}: the files named", sorted(named), sorted(found))
+    expect(f"{folder}: their sizes", [os.path.getsize(p) for p in named if p in found],
+           [named[p] for p in named if p in found])
 
 for failure in failures:
     print(failure)

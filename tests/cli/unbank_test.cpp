@@ -317,6 +317,83 @@ TEST(UnbankProgram, KilledAnywhereLeavesEveryNameWholeOrAsItWas) {
     std::printf("%d rounds, %d killed part way, %d cut files\n", ROUNDS, part_way, cut);
 }
 
+// Two runs into one folder, of two banks whose one slot has the same name, the second started
+// a few milliseconds after the first as xargs -P2 starts them, with -y or -n: the name then
+// holds the whole file of a run that said it wrote it, nothing else is left, and a run that
+// did not write says why. The slots are long, so that the runs' writes overlap.
+TEST(UnbankProgram, TwoRunsIntoOneFolderLeaveTheWholeFileOfARunThatWroteIt) {
+    constexpr int ROUNDS     = 20;
+    const std::string folder = fresh_folder();
+    BankSlot other           = mono_slot(1, 4000000);
+    other.number             = 0;
+    write_bank(folder, "a.zp4", {mono_slot(0, 4000000)});
+    write_bank(folder, "b.zp4", {other});
+    const std::string banks[] = {"a", "b"};
+    Bytes whole[2];
+    for (int run = 0; run < 2; ++run) {
+        ASSERT_EQ(run_unbank({"-qo", banks[run], banks[run] + ".zp4"}, folder).status, 0);
+        whole[run] = read_bytes(join(folder, banks[run] + "/00.wav"));
+    }
+    const unsigned seed = unsigned(std::chrono::steady_clock::now().time_since_epoch().count());
+    std::mt19937 random(seed);
+    int overlapped = 0;
+    for (int round = 0; round < ROUNDS; ++round) {
+        const std::string out = "o" + std::to_string(round);
+        int pids[2], status[2];
+        for (int run = 0; run < 2; ++run) {
+            if (run == 1) std::this_thread::sleep_for(std::chrono::milliseconds(1 + random() % 20));
+            pids[run] = start_program(
+                unbank({"-q", round % 2 ? "-n" : "-y", "-o", out, banks[run] + ".zp4"}), folder,
+                nullptr, "/dev/null", join(folder, banks[run] + ".err"));
+        }
+        for (int run = 0; run < 2; ++run)
+            status[run] = wait_program(pids[run]);
+        const std::string where =
+            "round " + std::to_string(round) + ", seed " + std::to_string(seed);
+        EXPECT_EQ(folder_contents(join(folder, out)), "00.wav?") << where;
+        const Bytes found = read_bytes(join(folder, out + "/00.wav"));
+        EXPECT_TRUE((status[0] == 0 && found == whole[0]) || (status[1] == 0 && found == whole[1]))
+            << where << ": the file is not that of a run that wrote it";
+        for (int run = 0; run < 2; ++run) {
+            const std::string said = as_host_text(read_text(join(folder, banks[run] + ".err")));
+            if (status[run] != 0) {
+                EXPECT_EQ(std::to_string(status[run]) + " " + said,
+                          "2 unbank: " + banks[run] +
+                              ".zp4: 00.wav: Write error: being written by another run\n")
+                    << where;
+            }
+        }
+        overlapped += status[0] != 0 || status[1] != 0;
+        fs::remove_all(join(folder, out));
+    }
+    std::printf("%d rounds, %d with one run refused by the other\n", ROUNDS, overlapped);
+}
+
+// Reads what the program writes on its terminal into seen until text is there; false once the
+// program is gone.
+bool read_terminal(int terminal, std::string& seen, const std::string& text) {
+    char buffer[256];
+    for (pollfd ready{terminal, POLLIN, 0}; seen.find(text) == std::string::npos;) {
+        const ssize_t got = poll(&ready, 1, 20000) > 0 ? read(terminal, buffer, sizeof buffer) : 0;
+        if (got <= 0) return false;
+        seen.append(buffer, size_t(got));
+    }
+    return true;
+}
+
+// -c writes a binary file: a terminal as standard output is refused before any byte of it.
+TEST(UnbankProgram, StdoutRefusesATerminal) {
+    const std::string folder = make_banks();
+    int terminal             = -1;
+    const int pid = start_program(unbank({"-c", "-s", "07", "bank.zp4"}), folder, &terminal);
+    std::string seen;
+    read_terminal(terminal, seen, "\x04 never"); // all it writes, to its end
+    EXPECT_EQ(wait_program(pid), 64);
+    close(terminal);
+    EXPECT_EQ(seen, "unbank: -c writes a WAV file: standard output is a terminal\r\n"
+                    "Try 'unbank --help' for more information.\r\n");
+}
+
 // On a terminal, the question takes the window's four answers and asks again when it does not
 // understand; a progress line follows each slot. Cancel ends the whole run: the bank after it
 // is not begun.
@@ -330,15 +407,8 @@ TEST(UnbankProgram, TerminalQuestionTakesTheWindowsFourAnswers) {
     int terminal  = -1;
     const int pid = start_program(unbank({"-o", "o", "bank.zp4", "later.zp4"}), folder, &terminal);
     std::string seen;
-    auto read_until = [&](const std::string& text) { // false once the program is gone
-        char buffer[256];
-        for (pollfd ready{terminal, POLLIN, 0}; seen.find(text) == std::string::npos;) {
-            const ssize_t got =
-                poll(&ready, 1, 20000) > 0 ? read(terminal, buffer, sizeof buffer) : 0;
-            if (got <= 0) return false;
-            seen.append(buffer, size_t(got));
-        }
-        return true;
+    const auto read_until = [&](const std::string& text) {
+        return read_terminal(terminal, seen, text);
     };
     const std::string question = " already exists. Overwrite? [y]es, [a]ll, [n]o, [c]ancel: ";
     for (const auto& [name, answer] : {std::pair{"00.wav", "maybe\n"},
