@@ -9,4 +9,8 @@ set(CMAKE_FIND_ROOT_PATH /usr/aarch64-linux-gnu)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_CROSSCOMPILING_EMULATOR qemu-aarch64 -L /usr/aarch64-linux-gnu)
+# The cross libraries' loader must load their own C library: where Debian's arm64 libraries are
+# installed too (make dist reads the ARM package's dependencies from them), the host's library
+# cache names those, of another build of the C library, and threaded programs hang.
+set(CMAKE_CROSSCOMPILING_EMULATOR qemu-aarch64 -L /usr/aarch64-linux-gnu
+                                  -E LD_LIBRARY_PATH=/usr/aarch64-linux-gnu/lib)

@@ -7,7 +7,8 @@ deb=build/dist/unbank_${version}_amd64.deb
 rpm=build/dist/unbank-$version-1.x86_64.rpm
 arm_deb=build/dist/unbank_${version}_arm64.deb
 arm_rpm=build/dist/unbank-$version-1.aarch64.rpm
-qemu=(qemu-aarch64 -L /usr/aarch64-linux-gnu) # runs the ARM packages' programs here
+# Runs the ARM packages' programs here, on the cross libraries alone (cmake/aarch64-linux-gnu.cmake)
+qemu=(qemu-aarch64 -L /usr/aarch64-linux-gnu -E LD_LIBRARY_PATH=/usr/aarch64-linux-gnu/lib)
 zip=build/dist/unbank-$version-windows-x86.zip
 setup=build/dist/unbank-$version-setup.exe
 tarball=build/dist/unbank-$version.tar.gz
