@@ -11,6 +11,10 @@ namespace {
 
 constexpr int LANES = 4;
 
+// The steps of the sample loop are inlined into it, so that the running values and indexes stay
+// in registers; GCC called them, and passed them through memory.
+#define LANE_STEP __attribute__((always_inline)) inline
+
 struct Group {
     int32x4_t first, range_high, range_low, table_base, min_index, start_index;
     // Per code: 2 * magnitude + 1, the index change, all bits set when the value moves down.
@@ -31,13 +35,14 @@ void transpose(int32x4_t r[4]) {
     r[3]               = vreinterpretq_s32_s64(vtrn2q_s64(t1, t3));
 }
 
-// The step of every lane: the lane's table at the lane's index.
-int32x4_t look_up_steps(int32x4_t table_base, int32x4_t index) {
+// The step of every lane: the lane's table at the lane's index, loaded into its lane.
+LANE_STEP int32x4_t look_up_steps(int32x4_t table_base, int32x4_t index) {
     const int32_t* steps = &step_tables[0][0];
-    int32_t at[LANES];
-    vst1q_s32(at, vaddq_s32(table_base, index));
-    const int32_t step[LANES] = {steps[at[0]], steps[at[1]], steps[at[2]], steps[at[3]]};
-    return vld1q_s32(step);
+    const int32x4_t at   = vaddq_s32(table_base, index);
+    int32x4_t step       = vld1q_dup_s32(steps + vgetq_lane_s32(at, 0));
+    step                 = vld1q_lane_s32(steps + vgetq_lane_s32(at, 1), step, 1);
+    step                 = vld1q_lane_s32(steps + vgetq_lane_s32(at, 2), step, 2);
+    return vld1q_lane_s32(steps + vgetq_lane_s32(at, 3), step, 3);
 }
 
 // The index adjust table's entries for magnitudes 32..63 as bytes, 16 in each register, for
@@ -110,7 +115,7 @@ void load_group(const uint8_t* blocks, Group& g, const AdjustRegisters& adjust) 
 
 // One sample of every lane: the decoder's range test, amount, clamp and index change. The
 // running value and step index stay in registers from one sample to the next.
-void decode_sample(Group& g, int k, int32x4_t& value, int32x4_t& index) {
+LANE_STEP void decode_sample(Group& g, int k, int32x4_t& value, int32x4_t& index) {
     int32x4_t step             = look_up_steps(g.table_base, index);
     const int32x4_t twice      = vaddq_s32(step, step);
     const int32x4_t high_limit = vsubq_s32(g.range_high, twice);
