@@ -4,6 +4,7 @@
 # make mutants: how many planted faults the tests catch (tests/mutants/).
 # make dist: the release files in build/dist; make dist-check: each checked as received.
 # make web: the page, build/web/unbank.html; make test-web: its tests in headless Chromium.
+# make test-arm64: the 64-bit ARM build, build/arm64, and its tests under qemu-user.
 
 # clang and libclang-rt-14-dev (its libFuzzer runtime) build the fuzz targets; util-linux
 # gives the process tests of unbank prlimit; libgtest-dev the host builds GoogleTest;
@@ -14,6 +15,8 @@ PACKAGES := cmake make g++ googletest libgtest-dev libbenchmark-dev python3 \
 # Two tests need these: the bash completions run on bash-completion's helpers, and exiftool
 # reads the Windows programs' version resources back.
 PACKAGES += bash-completion libimage-exiftool-perl
+# The 64-bit ARM build: Debian's aarch64 cross compiler, and qemu-user to run its programs here.
+PACKAGES += g++-aarch64-linux-gnu qemu-user
 # The page: Debian's emscripten builds it, Debian's Chromium runs its tests; npm ci in web/
 # brings the zip library the page holds and the browser driver, as web/package-lock.json pins.
 WEB_PACKAGES := emscripten chromium
@@ -26,6 +29,9 @@ BENCH_PACKAGES := ffmpeg sox time
 # for the Windows installer; make dist-check lintian, rpmlint, cpio for rpm2cpio, unzip, man,
 # and xwininfo to see the Windows program's window.
 DIST_PACKAGES := zip unzip dpkg-dev rpm nsis lintian rpmlint cpio man-db x11-utils
+# The ARM Debian package depends on what dpkg-shlibdeps reads from Debian's own arm64 C and C++
+# libraries, from its arm64 architecture (the cross compiler's copies name packages of their own).
+ARM64_PACKAGES := libstdc++6:arm64
 NATIVE   := build/native/bin
 WEB      := build/web
 VERSION  := $(shell sed -n '/^project/s/.*VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
@@ -33,8 +39,8 @@ JOBS     ?= 2
 FUZZ_SECONDS ?= 60
 
 .PHONY: all deps deps-bench build build-native build-fuzz test test-native test-asan test-tsan \
-        test-fuzz fuzz test-win64 test-win32 web test-web mutants demo bench deps-dist dist \
-        dist-check format clean
+        test-fuzz fuzz test-win64 test-win32 build-arm64 test-arm64 web test-web mutants demo \
+        bench deps-dist dist dist-check format clean
 
 all: build
 
@@ -90,6 +96,15 @@ test-win32: build
 	  done; \
 	fi
 
+build-arm64: deps
+	cmake --preset arm64 >/dev/null
+	cmake --build --preset arm64 -j$(JOBS)
+
+# The ARM build's tests run under qemu-user, and the host's unbank process tests (build-native
+# makes them) run its unbank there.
+test-arm64: build-arm64 build-native
+	ctest --preset arm64 -j$(JOBS)
+
 # The whole host suite, fault tests included, under AddressSanitizer and UBSan.
 test-asan: deps
 	cmake --preset asan >/dev/null
@@ -124,11 +139,11 @@ web: deps
 test-web: web build-native
 	ctest --preset web
 
-test: build test-native test-asan test-tsan test-fuzz test-win64 test-win32 test-web
+test: build test-native test-asan test-tsan test-fuzz test-win64 test-win32 test-arm64 test-web
 
 # Plants each fault of tests/mutants/faults.txt in turn, rebuilds and runs the suite that must
 # catch it; MUTANTS="word..." takes only the faults whose heading holds one of the words.
-mutants: build web
+mutants: build build-arm64 web
 	xvfb-run -a -s "-screen 0 1024x768x24" python3 tests/mutants/run_mutants.py $(MUTANTS)
 
 demo: build-native web
@@ -150,12 +165,15 @@ bench: build-native deps-bench web
 
 deps-dist: deps
 	@$(call install_missing,$(DIST_PACKAGES))
+	@dpkg --print-foreign-architectures | grep -qx arm64 || dpkg --add-architecture arm64
+	@$(call install_missing,$(ARM64_PACKAGES))
 
-# The Windows zip and installer from the 32-bit release, the Debian and RPM packages, the
-# source archive and the page.
-dist: build web deps-dist
+# The Windows zip and installer from the 32-bit release, the Debian and RPM packages for x86_64
+# and 64-bit ARM, the source archive and the page.
+dist: build build-arm64 web deps-dist
 	rm -rf build/dist
 	cmake --build --preset native --target package source_archive
+	cmake --build --preset arm64 --target package
 	cmake --build --preset win32 --target release_zip release_installer
 	cp $(WEB)/unbank.html build/dist/unbank-$(VERSION)-web.html
 

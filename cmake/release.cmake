@@ -134,6 +134,11 @@ set(CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION
     /usr/share/man /usr/share/man/man1 /usr/share/bash-completion
     /usr/share/bash-completion/completions /usr/share/lintian /usr/share/lintian/overrides)
 set(CPACK_STRIP_FILES ON)
+# The ARM build's packages name its processor, where dpkg and rpm would name the host's.
+if(CMAKE_CROSSCOMPILING AND CMAKE_SYSTEM_PROCESSOR STREQUAL "aarch64")
+  set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE arm64)
+  set(CPACK_RPM_PACKAGE_ARCHITECTURE aarch64)
+endif()
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
 set(CPACK_OUTPUT_FILE_PREFIX ${UNBANK_DIST_DIR})
 include(CPack)

@@ -1,7 +1,8 @@
 // unbank as a process, for what only a process shows. The program is the native build's
-// unbank, or the Windows build's unbank.exe that UNBANK_EXE names, run through Wine: its
-// arguments then take backslashes, and its output comes back with '/' and plain line ends, so
-// that one table serves the three programs.
+// unbank, the command UNBANK_COMMAND gives (the ARM build's unbank behind qemu-user), or the
+// Windows build's unbank.exe that UNBANK_EXE names, run through Wine: its arguments then take
+// backslashes, and its output comes back with '/' and plain line ends, so that one table
+// serves the four programs.
 #include "run_program.h"
 #include "test_banks.h"
 
@@ -14,6 +15,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <random>
+#include <sstream>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -23,6 +25,7 @@ namespace {
 namespace fs = std::filesystem;
 
 const char* const windows_unbank = getenv("UNBANK_EXE");
+const char* const unbank_command = getenv("UNBANK_COMMAND"); // words parted by spaces
 
 // The command that runs the unbank under test with args, behind a runner (prlimit) if given.
 Command unbank(Command args, Command command = {}) {
@@ -30,6 +33,10 @@ Command unbank(Command args, Command command = {}) {
         for (std::string& arg : args)
             std::replace(arg.begin(), arg.end(), '/', '\\');
         command.insert(command.end(), {"sh", WINE_RUN, windows_unbank});
+    } else if (unbank_command) {
+        std::istringstream words(unbank_command);
+        for (std::string word; words >> word;)
+            command.push_back(word);
     } else {
         command.push_back(UNBANK_PATH);
     }
@@ -243,10 +250,10 @@ TEST(UnbankProgram, StdoutCarriesTheFileThroughAPipe) {
 TEST(UnbankProgram, StdoutReaderGoneIsAWriteError) {
     const std::string folder = fresh_folder();
     write_bank(folder, "bank.zp4", {mono_slot(1, 400000)});
-    const ProgramRun run =
-        run_program({"bash", "-c", "\"$@\" | head -c 100 >/dev/null; exit ${PIPESTATUS[0]}", "bash",
-                     UNBANK_PATH, "-c", "-s", "01", "bank.zp4"},
-                    folder);
+    const ProgramRun run = run_program(
+        unbank({"-c", "-s", "01", "bank.zp4"},
+               {"bash", "-c", "\"$@\" | head -c 100 >/dev/null; exit ${PIPESTATUS[0]}", "bash"}),
+        folder);
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.err,
               "unbank: bank.zp4: 01.wav: Write error: Broken pipe; the file on standard output is "

@@ -36,6 +36,8 @@ TEST(DecodeBlocksVector, EqualsTheBlockDecoder) {
     ASSERT_EQ(lanes, __builtin_cpu_supports("avx2") != 0);
     if (lanes && !(__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw")))
         std::printf("no 16 lanes on this processor: the 8-lane part alone is compared\n");
+#elif defined(__aarch64__)
+    ASSERT_TRUE(lanes) << "every 64-bit ARM processor has NEON";
 #endif
     if (!lanes) GTEST_SKIP() << "no vector lanes on this processor";
     for (uint32_t run = 0; run < 400; ++run) {

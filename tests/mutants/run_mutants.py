@@ -8,7 +8,7 @@ import subprocess
 import sys
 
 ROOT = pathlib.Path(__file__).resolve().parents[2]
-PRESETS = {"host": "native", "windows": "win64", "web": "web"}
+PRESETS = {"host": "native", "windows": "win64", "arm64": "arm64", "web": "web"}
 PROCESSOR = set(pathlib.Path("/proc/cpuinfo").read_text().split())  # its features' names
 
 
@@ -22,7 +22,7 @@ def read_faults():
             layer, _, rest = line.partition(" ")
             layer, *features = layer.split("+")
             if layer not in PRESETS or ": " not in rest:
-                sys.exit(f"faults.txt:{number}: not 'host|windows|web FILE: what goes wrong'")
+                sys.exit(f"faults.txt:{number}: not 'host|windows|arm64|web FILE: what goes wrong'")
             faults.append({"layer": layer, "path": rest.split(": ")[0], "heading": line,
                            "line": number, "lacking": set(features) - PROCESSOR, "-": [], "+": []})
     return faults

@@ -5,6 +5,10 @@ cd "$(dirname "$0")/../.."
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/native/CMakeCache.txt)
 deb=build/dist/unbank_${version}_amd64.deb
 rpm=build/dist/unbank-$version-1.x86_64.rpm
+arm_deb=build/dist/unbank_${version}_arm64.deb
+arm_rpm=build/dist/unbank-$version-1.aarch64.rpm
+# Runs the ARM packages' programs here, on the cross libraries alone (cmake/aarch64-linux-gnu.cmake)
+qemu=(qemu-aarch64 -L /usr/aarch64-linux-gnu -E LD_LIBRARY_PATH=/usr/aarch64-linux-gnu/lib)
 zip=build/dist/unbank-$version-windows-x86.zip
 setup=build/dist/unbank-$version-setup.exe
 tarball=build/dist/unbank-$version.tar.gz
@@ -22,18 +26,21 @@ check() {
     fi
 }
 
-# The package's own programs make a demo bank and write its six slots.
+# The package's own programs in BIN, behind the runner given if any, make a demo bank and write
+# its six slots: extracts_demo_bank BIN [RUNNER...]
 extracts_demo_bank() {
-    local dir
+    local bin=$1 dir
+    shift
     dir=$(mktemp -d -p "$scratch") &&
-        (cd "$dir" && "$1/mkbank" demo.zp4 --demo >/dev/null && "$1/unbank" -q -o wav demo.zp4) &&
+        (cd "$dir" && "$@" "$bin/mkbank" demo.zp4 --demo >/dev/null &&
+            "$@" "$bin/unbank" -q -o wav demo.zp4) &&
         [ "$(ls "$dir/wav" | xargs)" = "00.wav 00s.wav 03.wav 05s.wav 07.wav 12.wav" ]
 }
 
 # The RPM package holds exactly the programs, their manual pages and completions, and the
 # license with the changelog.
 holds_rpm_files() {
-    [ "$(rpm -qlp "$rpm" | xargs)" = "/usr/bin/mkbank /usr/bin/unbank \
+    [ "$(rpm -qlp "$1" | xargs)" = "/usr/bin/mkbank /usr/bin/unbank \
 /usr/share/bash-completion/completions/mkbank /usr/share/bash-completion/completions/unbank \
 /usr/share/doc/unbank /usr/share/doc/unbank/changelog.gz /usr/share/doc/unbank/copyright \
 /usr/share/man/man1/mkbank.1.gz /usr/share/man/man1/unbank.1.gz" ]
@@ -53,25 +60,42 @@ builds_from_archive() {
         >"$scratch/build.log" 2>&1 || { tail -30 "$scratch/build.log"; false; }
 }
 
-# The programs of an unpacked package, and their manual pages.
+# The programs of a package unpacked in DIR, behind the runner given if any, and their manual
+# pages: check_unpacked DIR [RUNNER...]
 check_unpacked() {
-    check "usr/bin/unbank --version" [ "$("$1/usr/bin/unbank" --version)" = "unbank $version" ]
-    check "its programs extract a demo bank" extracts_demo_bank "$1/usr/bin"
+    local root=$1
+    shift
+    check "usr/bin/unbank --version" \
+        [ "$("$@" "$root/usr/bin/unbank" --version)" = "unbank $version" ]
+    check "its programs extract a demo bank" extracts_demo_bank "$root/usr/bin" "$@"
     for page in unbank mkbank; do
-        check "man renders $page.1" renders "$1/usr/share/man/man1/$page.1.gz"
+        check "man renders $page.1" renders "$root/usr/share/man/man1/$page.1.gz"
     done
 }
 
-echo "Debian package $deb:"
-check "lintian reports no error" lintian --allow-root --fail-on error --display-info "$deb"
-dpkg-deb -x "$deb" "$scratch/deb"
-check_unpacked "$scratch/deb"
+# check_deb PACKAGE [RUNNER...] and check_rpm PACKAGE [RUNNER...]
+check_deb() {
+    local dir=$scratch/${1##*/}
+    echo "Debian package $1:"
+    check "lintian reports no error" lintian --allow-root --fail-on error --display-info "$1"
+    dpkg-deb -x "$1" "$dir"
+    check_unpacked "$dir" "${@:2}"
+}
 
-echo "RPM package $rpm:"
-check "rpmlint reports no error" rpmlint -r tests/release/rpmlintrc "$rpm"
-check "it holds the programs, manual pages, completions and license" holds_rpm_files
-mkdir "$scratch/rpm" && (cd "$scratch/rpm" && rpm2cpio "$OLDPWD/$rpm" | cpio -idm --quiet)
-check_unpacked "$scratch/rpm"
+check_rpm() {
+    local dir=$scratch/${1##*/}
+    echo "RPM package $1:"
+    check "rpmlint reports no error" rpmlint -r tests/release/rpmlintrc "$1"
+    check "it holds the programs, manual pages, completions and license" holds_rpm_files "$1"
+    mkdir "$dir" && (cd "$dir" && rpm2cpio "$OLDPWD/$1" | cpio -idm --quiet)
+    check_unpacked "$dir" "${@:2}"
+}
+
+check_deb "$deb"
+check_rpm "$rpm"
+# The ARM packages' programs run under qemu-user.
+check_deb "$arm_deb" "${qemu[@]}"
+check_rpm "$arm_rpm" "${qemu[@]}"
 
 echo "Windows zip $zip:"
 check "it holds exactly the five files, no two names alike but for case" \
