@@ -27,7 +27,8 @@ Samples one_at_a_time(const std::vector<uint8_t>& blocks) {
 }
 
 // The vector lanes mirror decode_block lane by lane: runs of 1024 blocks fill the widest lanes,
-// runs of 24 the 8-lane ones.
+// runs of 24 and 20 leave the 8-lane and the 4-lane ones an odd group after their pairs. Blocks
+// that fill no whole group are the block decoder's.
 TEST(DecodeBlocksVector, EqualsTheBlockDecoder) {
     Samples out(1024 * BLOCK_SAMPLES);
     const bool lanes = decode_blocks_vector(random_blocks(8, 0).data(), 8, out.data()) > 0;
@@ -40,12 +41,15 @@ TEST(DecodeBlocksVector, EqualsTheBlockDecoder) {
     ASSERT_TRUE(lanes) << "every 64-bit ARM processor has NEON";
 #endif
     if (!lanes) GTEST_SKIP() << "no vector lanes on this processor";
+    constexpr size_t RUN_BLOCKS[] = {1024, 24, 20};
     for (uint32_t run = 0; run < 400; ++run) {
-        const size_t count                = run % 2 ? 24 : 1024;
+        const size_t count                = RUN_BLOCKS[run % 3];
         const std::vector<uint8_t> blocks = random_blocks(count, run);
-        out.resize(count * BLOCK_SAMPLES);
-        ASSERT_EQ(decode_blocks_vector(blocks.data(), count, out.data()), count);
-        ASSERT_TRUE(out == one_at_a_time(blocks)) << "run " << run;
+        const size_t done                 = decode_blocks_vector(blocks.data(), count, out.data());
+        ASSERT_GT(done + 8, count);
+        Samples expected = one_at_a_time(blocks);
+        expected.resize(done * BLOCK_SAMPLES);
+        ASSERT_TRUE(std::equal(expected.begin(), expected.end(), out.begin())) << "run " << run;
     }
 }
 
