@@ -1,89 +1,60 @@
-// The page's worker: runs the engine (createEngine, in front of this script) on each bank it is
-// handed, one after another, and sends back the slot table, the progress and the WAV files.
+// The page's worker: runs the engine (createEngine, in front of this script) on the bank of each
+// request, one request after another. A 'read' request gets the bank's rows and each slot's
+// waveform peaks; a 'make' request gets the bank's WAV files again (or one slot's), each sent as
+// soon as it is whole. Every request ends with an 'end' message carrying the job's code.
 'use strict';
 
-const PEAK_COLUMNS = 120;
-const WAV_HEADER_BYTES = 44;
 const JOB_READ_ERROR = 1;
+const BANK = '/bank.zp4';
 
-let rows = [];
-let damaged = [];
-let bankId = 0;
+let id = 0; // the request being answered
+let rows, damaged, peaks;
 
 const engineReady = createEngine({
   onSlotRow: (name, stereo, frames, damage) => rows.push({ name, stereo, frames, damage }),
-  onProgress: (current, total) => postMessage({ id: bankId, type: 'progress', current, total }),
+  onProgress: (current, total) => postMessage({ id, type: 'progress', current, total }),
   onDamagedSlot: (name) => damaged.push(name),
+  onPeaks: (name, columns) => { peaks[name] = columns; },
+  onFile: (name, wav) => postMessage({ id, type: 'file', name, wav }, [wav.buffer]),
 });
 
-// The loudest sample at each column of the waveform picture, 0 to 1, both channels together.
-function peaks(wav) {
-  const samples = new Int16Array(wav.buffer, wav.byteOffset + WAV_HEADER_BYTES,
-                                 (wav.byteLength - WAV_HEADER_BYTES) >> 1);
-  const out = new Float32Array(PEAK_COLUMNS);
-  const per = Math.max(1, Math.ceil(samples.length / PEAK_COLUMNS));
-  for (let column = 0, from = 0; from < samples.length; ++column, from += per) {
-    const to = Math.min(from + per, samples.length);
-    let low = 0, high = 0;
-    for (let i = from; i < to; ++i) {
-      const sample = samples[i];
-      if (sample > high) high = sample;
-      else if (sample < low) low = sample;
-    }
-    out[column] = Math.max(high, -low) / 32768;
-  }
-  return out;
+// The engine reads the bank from its in-memory file system, which takes the bytes as they are.
+function runOnBank(engine, request) {
+  const call = (name, ...paths) =>
+    engine.ccall(name, 'number', paths.map(() => 'string'), paths);
+  if (request.type === 'make') return call('make_files', BANK, request.slot || '');
+  const listed = call('list_bank', BANK);
+  return listed === 0 ? call('read_bank', BANK) : listed;
 }
 
-function removeTree(FS, path) {
-  for (const name of FS.readdir(path)) {
-    if (name !== '.' && name !== '..') FS.unlink(path + '/' + name);
-  }
-  FS.rmdir(path);
-}
-
-function handle(engine, { id, bytes }) {
-  const { FS } = engine;
-  bankId = id;
+async function handle(engine, request) {
+  id = request.id;
   rows = [];
   damaged = [];
+  peaks = {};
   const text = (code) => engine.ccall('status_text', 'string', ['number'], [code]);
-  if (!bytes) { // the browser could not read the file
-    postMessage({ id, type: 'rows', status: JOB_READ_ERROR, text: text(JOB_READ_ERROR), rows });
+  let bytes;
+  try {
+    bytes = new Uint8Array(await request.file.arrayBuffer());
+  } catch (error) { // the browser cannot read the file (again): moved, changed or gone
+    postMessage({ id, type: 'end', status: JOB_READ_ERROR,
+                  text: text(JOB_READ_ERROR) + ': ' + error.message, rows, damaged, peaks });
     return;
   }
-  const bank = '/bank' + id + '.zp4';
-  const folder = '/wav' + id;
-  FS.writeFile(bank, new Uint8Array(bytes));
-  const listed = engine.ccall('list_bank', 'number', ['string'], [bank]);
-  postMessage({ id, type: 'rows', status: listed, text: text(listed), rows });
-  if (listed !== 0) {
-    FS.unlink(bank);
-    return;
+  engine.FS.writeFile(BANK, bytes, { canOwn: true });
+  try {
+    const status = runOnBank(engine, request);
+    postMessage({ id, type: 'end', status, text: text(status), rows, damaged, peaks });
+  } finally {
+    engine.FS.unlink(BANK);
   }
-  FS.mkdir(folder);
-  const status = engine.ccall('extract_bank', 'number', ['string', 'string'], [bank, folder]);
-  const files = [];
-  for (const row of rows) {
-    const path = folder + '/' + row.name;
-    if (!FS.analyzePath(path).exists) continue;
-    const wav = FS.readFile(path);
-    files.push({ name: row.name, wav, peaks: peaks(wav) });
-  }
-  removeTree(FS, folder);
-  FS.unlink(bank);
-  postMessage({ id, type: 'done', status, text: text(status), damaged, files },
-              files.map((file) => file.wav.buffer));
 }
 
 let queue = engineReady;
-onmessage = (event) => {
-  queue = queue.then((engine) => {
-    try {
-      handle(engine, event.data);
-    } catch (error) {
-      postMessage({ id: event.data.id, type: 'crash', text: String(error) });
-    }
-    return engine;
+onmessage = ({ data: request }) => {
+  queue = queue.then((engine) => handle(engine, request).then(() => engine)).catch((error) => {
+    // The engine is lost: the page starts a fresh worker.
+    postMessage({ id: request.id, type: 'end', crashed: true, text: String(error) });
+    return engineReady;
   });
 };
