@@ -96,7 +96,7 @@ function sendNext() {
 // its 'end' message.
 function ask(message, onMessage, urgent = false) {
   return new Promise((resolve, reject) => {
-    const request = { message: { ...message, id: nextRequest++ }, onMessage, resolve, reject };
+    const request = { message: { id: nextRequest++, ...message }, onMessage, resolve, reject };
     if (urgent) waiting.unshift(request);
     else waiting.push(request);
     sendNext();
@@ -112,21 +112,41 @@ function endWorker(reason) {
   for (const request of dropped) request.reject(reason);
 }
 
-// The bank's WAV files made again by the worker, as they come (one slot's when slot is given).
-// A bank that cannot be made ends the files with an error in its words; damaged slots are left
-// out, as unbank -k leaves them.
-async function* bankFiles(bank, slot = '', urgent = false) {
-  const files = [];
-  let wake = () => {};
-  const end = ask({ type: 'make', file: bank.file, slot }, (message) => {
-    if (message.type === 'file') files.push(message);
+// Tells the worker making files for request id to make the next one (more) or none, handing
+// back the last file's memory (buffer) when the page is done with it.
+function answerMaker(id, more, buffer) {
+  if (current && current.message.id === id)
+    worker.postMessage({ type: 'next', id, more, buffer }, buffer ? [buffer] : []);
+}
+
+// The bank's WAV files made again by the worker, one at a time (one slot's when slot is given):
+// the worker makes the next when the loop asks for it, and with giveBack it gets the memory of
+// the last one back then. A bank that cannot be made ends with an error in its words; damaged
+// slots are left out, as unbank -k leaves them.
+async function* bankFiles(bank, { slot = '', urgent = false, giveBack = false } = {}) {
+  const id = nextRequest++;
+  let arrived = null, ended = false, wake = () => {};
+  const end = ask({ id, type: 'make', file: bank.file, slot }, (message) => {
+    if (message.type === 'file') arrived = message;
     wake();
   }, urgent);
-  let ended = false;
-  end.then(() => {}, () => {}).then(() => { ended = true; wake(); });
-  while (files.length > 0 || !ended) {
-    if (files.length === 0) await new Promise((resolve) => (wake = resolve));
-    else yield files.shift();
+  end.then(() => {}, () => {}).then(() => {
+    ended = true;
+    wake();
+  });
+  let more = false;
+  try {
+    for (;;) {
+      while (!arrived && !ended) await new Promise((resolve) => (wake = resolve));
+      if (!arrived) break;
+      const file = arrived;
+      arrived = null;
+      yield file;
+      answerMaker(id, true, giveBack ? file.wav.buffer : null);
+    }
+    more = true;
+  } finally {
+    if (!more) answerMaker(id, false, null);
   }
   const { status, text, damaged } = await end;
   if (status !== JOB_DONE && !(status === JOB_READ_ERROR && damaged.length > 0))
@@ -280,7 +300,7 @@ function updateControls() {
 // ---- One slot: made again when it is played or downloaded.
 
 async function slotBlob(bank, name) {
-  for await (const file of bankFiles(bank, name, true))
+  for await (const file of bankFiles(bank, { slot: name, urgent: true }))
     return new Blob([file.wav], { type: 'audio/wav' });
   throw new Error(bank.name + ': ' + name + ' cannot be read whole');
 }
@@ -458,7 +478,7 @@ async function saveInto(root, list, job) {
   for (const bank of list) {
     let folder;
     try {
-      for await (const file of bankFiles(bank)) {
+      for await (const file of bankFiles(bank, { giveBack: true })) {
         const path = bank.folder + '/' + file.name;
         try {
           folder = folder || await folderHandle(root, bank.folder);

@@ -1,7 +1,7 @@
 // The page's engine, run inside its Web Worker: lists a bank, reads it (every slot decoded and
 // the peaks of its waveform kept) and makes its WAV files again, on the worker's own thread.
 // The files are written into memory (system_file_memory.cpp), into a buffer this host owns, and
-// the worker's script takes each one from there through the hooks it sets on the module
+// the worker's script copies each one from there through the hooks it sets on the module
 // (onSlotRow, onProgress, onDamagedSlot, onPeaks, onFile).
 #include "bank_table.h"
 #include "extract_job.h"
@@ -26,7 +26,7 @@ EM_JS(void, page_peaks, (const char* name, const float* peaks, int count), {
     Module.onPeaks(UTF8ToString(name), HEAPF32.slice(peaks >> 2, (peaks >> 2) + count));
 });
 EM_JS(void, page_file, (const char* name, const uint8_t* bytes, size_t length), {
-    Module.onFile(UTF8ToString(name), HEAPU8.slice(bytes, bytes + length));
+    Module.onFile(UTF8ToString(name), HEAPU8.subarray(bytes, bytes + length));
 });
 // clang-format on
 

@@ -1,30 +1,69 @@
 // The page's worker: runs the engine (createEngine, in front of this script) on the bank of each
 // request, one request after another. A 'read' request gets the bank's rows and each slot's
-// waveform peaks; a 'make' request gets the bank's WAV files again (or one slot's), each sent as
-// soon as it is whole. Every request ends with an 'end' message carrying the job's code.
+// waveform peaks; a 'make' request gets the bank's WAV files again (or one slot's), one file at a
+// time: the next is made when the page says 'next', handing back the last one's memory when it
+// is done with it. Every request ends with an 'end' message carrying the job's code.
+//
+// The bank and the files go through the same few buffers again and again, so that a collection
+// leaves no trail of garbage for the browser to collect.
 'use strict';
 
+const JOB_DONE = 0;
 const JOB_READ_ERROR = 1;
+const JOB_CANCELLED = 6;
 const BANK = '/bank.zp4';
 
 let id = 0; // the request being answered
-let rows, damaged, peaks;
+let rows, damaged, peaks, made;
+let bankBuffer = new ArrayBuffer(0);
+let spare = null; // a file's buffer the page handed back
+let next = () => {}; // takes the page's 'next': whether to make more
 
 const engineReady = createEngine({
   onSlotRow: (name, stereo, frames, damage) => rows.push({ name, stereo, frames, damage }),
   onProgress: (current, total) => postMessage({ id, type: 'progress', current, total }),
   onDamagedSlot: (name) => damaged.push(name),
   onPeaks: (name, columns) => { peaks[name] = columns; },
-  onFile: (name, wav) => postMessage({ id, type: 'file', name, wav }, [wav.buffer]),
+  onFile: (name, bytes) => {
+    const buffer = spare && spare.byteLength >= bytes.length ? spare : new ArrayBuffer(bytes.length);
+    spare = null;
+    const wav = new Uint8Array(buffer, 0, bytes.length);
+    wav.set(bytes);
+    postMessage({ id, type: 'file', name, wav }, [buffer]);
+    made = true;
+  },
 });
 
-// The engine reads the bank from its in-memory file system, which takes the bytes as they are.
-function runOnBank(engine, request) {
-  const call = (name, ...paths) =>
-    engine.ccall(name, 'number', paths.map(() => 'string'), paths);
-  if (request.type === 'make') return call('make_files', BANK, request.slot || '');
-  const listed = call('list_bank', BANK);
-  return listed === 0 ? call('read_bank', BANK) : listed;
+// Reads the whole file into bankBuffer, which the stream hands back after each piece; one byte
+// more than the file's size shows a file that grew while it was read.
+async function readFile(file) {
+  if (bankBuffer.byteLength <= file.size) bankBuffer = new ArrayBuffer(file.size + 1);
+  const reader = file.stream().getReader({ mode: 'byob' });
+  let length = 0;
+  for (;;) {
+    if (length === bankBuffer.byteLength) throw new Error('the file changed while it was read');
+    const { value, done } = await reader.read(new Uint8Array(bankBuffer, length));
+    bankBuffer = value.buffer;
+    if (done) return new Uint8Array(bankBuffer, 0, length);
+    length += value.length;
+  }
+}
+
+const call = (engine, name, ...paths) =>
+  engine.ccall(name, 'number', paths.map(() => 'string'), paths);
+
+// One slot at a time, each file sent before the next is made. A damaged slot is left out, as
+// unbank -k leaves it; any other failure ends the bank.
+async function makeFiles(engine, slot) {
+  const listed = call(engine, 'list_bank', BANK);
+  if (listed !== JOB_DONE) return listed;
+  for (const name of slot ? [slot] : rows.map((row) => row.name)) {
+    made = false;
+    const status = call(engine, 'make_files', BANK, name);
+    if (made && !(await new Promise((resolve) => (next = resolve)))) return JOB_CANCELLED;
+    if (status !== JOB_DONE && status !== JOB_READ_ERROR) return status;
+  }
+  return damaged.length ? JOB_READ_ERROR : JOB_DONE;
 }
 
 async function handle(engine, request) {
@@ -35,7 +74,7 @@ async function handle(engine, request) {
   const text = (code) => engine.ccall('status_text', 'string', ['number'], [code]);
   let bytes;
   try {
-    bytes = new Uint8Array(await request.file.arrayBuffer());
+    bytes = await readFile(request.file);
   } catch (error) { // the browser cannot read the file (again): moved, changed or gone
     postMessage({ id, type: 'end', status: JOB_READ_ERROR,
                   text: text(JOB_READ_ERROR) + ': ' + error.message, rows, damaged, peaks });
@@ -43,7 +82,14 @@ async function handle(engine, request) {
   }
   engine.FS.writeFile(BANK, bytes, { canOwn: true });
   try {
-    const status = runOnBank(engine, request);
+    let status;
+    if (request.type === 'make') {
+      status = await makeFiles(engine, request.slot);
+      rows = [];
+    } else {
+      status = call(engine, 'list_bank', BANK);
+      if (status === JOB_DONE) status = call(engine, 'read_bank', BANK);
+    }
     postMessage({ id, type: 'end', status, text: text(status), rows, damaged, peaks });
   } finally {
     engine.FS.unlink(BANK);
@@ -51,10 +97,16 @@ async function handle(engine, request) {
 }
 
 let queue = engineReady;
-onmessage = ({ data: request }) => {
-  queue = queue.then((engine) => handle(engine, request).then(() => engine)).catch((error) => {
+onmessage = ({ data }) => {
+  if (data.type === 'next') {
+    if (data.id !== id) return;
+    spare = data.buffer || spare;
+    next(data.more);
+    return;
+  }
+  queue = queue.then((engine) => handle(engine, data).then(() => engine)).catch((error) => {
     // The engine is lost: the page starts a fresh worker.
-    postMessage({ id: request.id, type: 'end', crashed: true, text: String(error) });
+    postMessage({ id: data.id, type: 'end', crashed: true, text: String(error) });
     return engineReady;
   });
 };
