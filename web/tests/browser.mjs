@@ -1,45 +1,67 @@
-// Debian's Chromium, headless, driven by puppeteer-core: no browser of its own is downloaded.
-import { mkdtempSync, rmSync } from 'node:fs';
+// Debian's Chromium or Firefox ESR, headless, driven by puppeteer-core (Firefox through WebDriver
+// BiDi): no browser of its own is downloaded.
+import { existsSync, mkdtempSync, readdirSync, readFileSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import puppeteer from 'puppeteer-core';
 
-// Starts the browser with a fresh profile and nothing it would fetch on its own (updates,
-// sync, field trials); downloads go to downloads. close() ends it and removes the profile.
-export async function startBrowser(downloads) {
-  const profile = mkdtempSync(join(tmpdir(), 'unbank-chromium-'));
-  const browser = await puppeteer.launch({
+// Starts the browser with a fresh profile and nothing it would fetch on its own (updates, sync,
+// field trials); downloads go to downloads. download(action) resolves with the name of the file
+// that action downloads, once it is complete; pss() is the memory of all the browser's
+// processes; close() ends it and removes the profile.
+export async function startBrowser(name, downloads) {
+  const profile = mkdtempSync(join(tmpdir(), 'unbank-' + name + '-'));
+  const browser = await puppeteer.launch(name === 'firefox' ? {
+    browser: 'firefox',
+    executablePath: process.env.FIREFOX || '/usr/bin/firefox-esr',
+    headless: true,
+    userDataDir: profile,
+    extraPrefsFirefox: { 'browser.download.folderList': 2, 'browser.download.dir': downloads,
+                         'browser.download.useDownloadDir': true, 'media.autoplay.default': 0 },
+  } : {
     executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
     headless: true,
     userDataDir: profile,
     args: ['--no-sandbox', '--disable-background-networking', '--disable-component-update',
            '--disable-sync', '--no-first-run', '--autoplay-policy=no-user-gesture-required'],
+    downloadBehavior: { policy: 'allow', downloadPath: downloads },
   });
-  const session = await browser.target().createCDPSession();
-  await session.send('Browser.setDownloadBehavior',
-                     { behavior: 'allow', downloadPath: downloads, eventsEnabled: true });
-  const finished = new Map(); // guid -> resolve
-  const done = new Set();
-  session.on('Browser.downloadProgress', ({ guid, state }) => {
-    if (state !== 'completed' && state !== 'canceled') return;
-    done.add(guid);
-    finished.get(guid)?.(state);
-  });
-  // Resolves with the suggested file name once the download that action starts is complete.
+  // Firefox writes a download as NAME.part first; a new file alone, with no .part, is complete.
   async function download(action) {
-    const begun = new Promise((resolve) => session.once('Browser.downloadWillBegin', resolve));
+    const before = new Set(readdirSync(downloads));
     await action();
-    const { guid, suggestedFilename } = await begun;
-    const state = done.has(guid) ? 'completed'
-                                 : await new Promise((resolve) => finished.set(guid, resolve));
-    if (state !== 'completed') throw new Error('download of ' + suggestedFilename + ' ' + state);
-    return suggestedFilename;
+    for (let waited = 0; waited < 120000; waited += 100) {
+      const names = readdirSync(downloads).filter((file) => !before.has(file));
+      if (names.length === 1 && !/\.(part|crdownload)$/.test(names[0])) return names[0];
+      await new Promise((resolve) => setTimeout(resolve, 100));
+    }
+    throw new Error('no download after 120 s');
+  }
+  function pss() {
+    const children = new Map();
+    for (const pid of readdirSync('/proc').filter((entry) => /^\d+$/.test(entry))) {
+      const parent = read(`/proc/${pid}/stat`).replace(/^.*\) \S+ (\d+).*$/s, '$1');
+      children.set(parent, [...(children.get(parent) || []), pid]);
+    }
+    const all = [String(browser.process().pid)];
+    for (let i = 0; i < all.length; ++i) all.push(...(children.get(all[i]) || []));
+    return all.reduce((sum, pid) => sum + 1024 * Number(/Pss:\s+(\d+)/.exec(
+      read(`/proc/${pid}/smaps_rollup`))?.[1] || 0), 0);
   }
   async function close() {
     await browser.close();
     rmSync(profile, { recursive: true, force: true });
   }
-  return { browser, download, close };
+  return { browser, download, pss, close };
+}
+
+// A process that ends while it is looked at reads as nothing.
+function read(path) {
+  try {
+    return existsSync(path) ? readFileSync(path, 'utf8') : '';
+  } catch {
+    return '';
+  }
 }
 
 // Hands the page the files through its file input.
