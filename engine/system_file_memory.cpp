@@ -43,10 +43,8 @@ intptr_t system_standard_output() {
 // The temporary name is the open file's; the final one is what the host keeps it as.
 bool system_rename(const char*, const char* to, int&) {
     memory_file_kept(to, open_length);
-    open_length = 0;
     return true;
 }
 
-void system_remove(const char*) {
-    open_length = 0;
-}
+// What was written is left for the next file to write over.
+void system_remove(const char*) {}

@@ -1,12 +1,13 @@
-// The page: takes banks from a drop or the file input and has the worker read each one, shows
-// its slot table and waveforms, and has the worker make a bank's WAV files again whenever they
-// are played, downloaded, zipped or saved into a folder. It keeps what it shows (the rows, the
+// The page: takes banks from a drop or the file input and has its workers read each one, shows
+// its slot table and waveforms, and has them make a bank's WAV files again whenever they are
+// played, downloaded, zipped or saved into a folder. It keeps what it shows (the rows, the
 // peaks, the File it was handed), never the WAV files, so a collection of any size fits.
 'use strict';
 
 const SAMPLE_RATE = 32000;
 const JOB_DONE = 0;
 const JOB_READ_ERROR = 1;
+const JOB_EMPTY = 5;
 
 const player = document.getElementById('player');
 const banksView = document.getElementById('banks');
@@ -19,7 +20,7 @@ const question = document.getElementById('question');
 
 const banks = []; // in the order given: name, File, folder, section, rows, state
 const folders = new Set();
-let reading = 0; // banks handed to the worker and not read yet
+let reading = 0; // banks handed to the workers and not read yet
 let task = null; // the save or zip under way: { stopped, writable }
 let playing = null; // the button of the slot being played
 
@@ -50,46 +51,50 @@ function showStatus(text, failed = false) {
   statusLine.classList.toggle('error', failed);
 }
 
-// ---- The worker: one request at a time; Stop ends it and the next request starts a fresh one.
+// ---- The workers: each answers one request at a time; Stop ends them and starts fresh ones.
+// Two, where the computer has two cores, read a bank in two parts.
 
 const workerUrl = URL.createObjectURL(
   new Blob([document.getElementById('worker-source').textContent], { type: 'text/javascript' }));
-let worker = null;
-let current = null; // the request under way: { message, onMessage, resolve, reject }
+const workers = Array.from({ length: Math.min(2, navigator.hardwareConcurrency || 1) },
+                           () => ({ worker: null, request: null }));
 const waiting = []; // requests not sent yet, the user's own (a slot played) first
 let nextRequest = 0;
 
-function startWorker() {
-  worker = new Worker(workerUrl);
+// A request is { message, onMessage, resolve, reject }.
+function startWorker(place) {
+  const worker = place.worker = new Worker(workerUrl);
   worker.onmessage = ({ data }) => {
-    if (!current || data.id !== current.message.id) return;
+    const request = place.request;
+    if (!request || data.id !== request.message.id) return;
     if (data.type !== 'end') {
-      current.onMessage(data);
+      request.onMessage(data);
       return;
     }
-    const answered = current;
-    current = null;
+    place.request = null;
     if (data.crashed) { // the engine is lost with this request; a fresh one takes the next
       worker.terminate();
-      worker = null;
-      answered.reject(new Error('the decoder stopped: ' + data.text));
+      place.worker = null;
+      request.reject(new Error('the decoder stopped: ' + data.text));
     } else {
-      answered.resolve(data);
+      request.resolve(data);
     }
     sendNext();
   };
-  // A browser that cannot start the worker, or loses it, fails what was asked of it.
+  // A browser that cannot start a worker, or loses it, fails what was asked of them.
   worker.onerror = (event) => {
     event.preventDefault();
-    endWorker(new Error('this browser cannot run the decoder: ' + (event.message || 'no reason given')));
+    endWorkers(new Error('this browser cannot run the decoder: ' + (event.message || 'no reason given')));
   };
 }
 
 function sendNext() {
-  if (current || waiting.length === 0) return;
-  if (!worker) startWorker();
-  current = waiting.shift();
-  worker.postMessage(current.message);
+  for (const place of workers) {
+    if (place.request || waiting.length === 0) continue;
+    if (!place.worker) startWorker(place);
+    place.request = waiting.shift();
+    place.worker.postMessage(place.request.message);
+  }
 }
 
 // Asks the worker to read or make a bank; onMessage takes its progress and files. Resolves with
@@ -103,20 +108,22 @@ function ask(message, onMessage, urgent = false) {
   });
 }
 
-// Ends the worker at once: every request under way or waiting fails with reason.
-function endWorker(reason) {
-  if (worker) worker.terminate();
-  worker = null;
-  const dropped = (current ? [current] : []).concat(waiting.splice(0));
-  current = null;
-  for (const request of dropped) request.reject(reason);
+// Ends the workers at once: every request under way or waiting fails with reason.
+function endWorkers(reason) {
+  const dropped = [];
+  for (const place of workers) {
+    if (place.worker) place.worker.terminate();
+    if (place.request) dropped.push(place.request);
+    place.worker = place.request = null;
+  }
+  for (const request of dropped.concat(waiting.splice(0))) request.reject(reason);
 }
 
 // Tells the worker making files for request id to make the next one (more) or none, handing
 // back the last file's memory (buffer) when the page is done with it.
 function answerMaker(id, more, buffer) {
-  if (current && current.message.id === id)
-    worker.postMessage({ type: 'next', id, more, buffer }, buffer ? [buffer] : []);
+  const place = workers.find((each) => each.request && each.request.message.id === id);
+  if (place) place.worker.postMessage({ type: 'next', id, more, buffer }, buffer ? [buffer] : []);
 }
 
 // The bank's WAV files made again by the worker, one at a time (one slot's when slot is given):
@@ -181,16 +188,26 @@ function addBank(file, subfolders) {
   readBank(bank);
 }
 
+// Each worker reads its part of the bank: the rows are the first part's, the peaks and damaged
+// slots those of all, and the first failure is the bank's.
 async function readBank(bank) {
   ++reading;
   updateControls();
   try {
-    const end = await ask({ type: 'read', file: bank.file }, ({ current, total }) => {
-      bank.progress.max = total;
-      bank.progress.value = current;
-    });
-    if (end.rows.length === 0) showError(bank, end.text);
-    else showBank(bank, end);
+    const shown = workers.map(() => ({ current: 0, total: 0 }));
+    const parts = await Promise.all(workers.map((_, part) =>
+      ask({ type: 'read', file: bank.file, part, parts: workers.length }, (progress) => {
+        shown[part] = progress;
+        bank.progress.max = shown.reduce((sum, each) => sum + each.total, 0);
+        bank.progress.value = shown.reduce((sum, each) => sum + each.current, 0);
+      })));
+    const failed = parts.find((part) => part.status !== JOB_DONE && part.status !== JOB_EMPTY);
+    const read = { ...parts[0], ...failed,
+                   status: failed ? failed.status : JOB_DONE,
+                   peaks: Object.assign({}, ...parts.map((part) => part.peaks)),
+                   damaged: parts.flatMap((part) => part.damaged) };
+    if (parts[0].rows.length === 0) showError(bank, parts[0].text);
+    else showBank(bank, read);
   } catch (error) {
     if (error instanceof Stopped) showError(bank, 'Not read: stopped', 'stopped');
     else showError(bank, error.message);
@@ -381,7 +398,8 @@ stopButton.addEventListener('click', () => {
     task.stopped = true;
     if (task.writable) task.writable.abort().catch(() => {});
   }
-  endWorker(new Stopped());
+  endWorkers(new Stopped());
+  workers.forEach(startWorker);
 });
 
 function readableBanks() {
@@ -521,7 +539,9 @@ saveFolder.addEventListener('click', async () => {
   runTask((job) => saveInto(root, list, job), countFiles(list));
 });
 
-// ---- Taking banks.
+// ---- Taking banks. The workers start at once, so that the engine is ready when a bank comes.
+
+workers.forEach(startWorker);
 
 document.getElementById('bank-input').addEventListener('change', (event) => {
   for (const file of event.target.files) addBank(file, '');

@@ -1,4 +1,4 @@
-// The page's engine, run inside its Web Worker: lists a bank, reads it (every slot decoded and
+// The page's engine, run inside its Web Workers: lists a bank, reads it (every slot decoded and
 // the peaks of its waveform kept) and makes its WAV files again, on the worker's own thread.
 // The files are written into memory (system_file_memory.cpp), into a buffer this host owns, and
 // the worker's script copies each one from there through the hooks it sets on the module
@@ -79,22 +79,17 @@ void find_peaks(const uint8_t* wav, size_t length, float peaks[PEAK_COLUMNS]) {
     }
 }
 
-// The job on the bank at path, going on past damaged slots as unbank --keep-going does; only
-// the slot named slot when it is not "". Returns the job's final code.
-int run_job(const char* path, const char* slot, Keep keep) {
+// The job on the bank at path for the slots that chosen(place in the table, slot) picks, going
+// on past damaged slots as unbank --keep-going does. Returns the job's final code.
+template <class Choose> int run_job(const char* path, Keep keep, Choose chosen) {
+    OpenBank bank;
+    const JobStatus status = open_bank(path, bank);
+    if (status != JOB_DONE) return status;
     JobOptions options;
     options.keep_going = true;
-    if (*slot) {
-        OpenBank bank;
-        const JobStatus status = open_bank(path, bank);
-        if (status != JOB_DONE) return status;
-        options.every_slot = false;
-        for (int i = 0; i < bank.count; ++i) {
-            char name[OUTPUT_NAME_BYTES];
-            format_output_name(bank.table[i], name);
-            options.chosen[bank.table[i].id] = std::strcmp(name, slot) == 0;
-        }
-    }
+    options.every_slot = false;
+    for (int i = 0; i < bank.count; ++i)
+        options.chosen[bank.table[i].id] = chosen(i, bank.table[i]);
     keeping = keep;
     std::snprintf(bulk_path, sizeof bulk_path, "%s", path);
     PageHost host;
@@ -142,15 +137,21 @@ EMSCRIPTEN_KEEPALIVE int list_bank(const char* path) {
     return JOB_DONE;
 }
 
-// Decodes every slot, handing the page each one's peaks and each damaged slot's name.
-EMSCRIPTEN_KEEPALIVE int read_bank(const char* path) {
-    return run_job(path, "", Keep::PEAKS);
+// Decodes every slot of the part-th of parts (every parts-th slot of the table from the part-th
+// on), handing the page each one's peaks and each damaged slot's name: workers side by side
+// read a bank in parts. JOB_EMPTY when the part holds no slot.
+EMSCRIPTEN_KEEPALIVE int read_bank(const char* path, int part, int parts) {
+    return run_job(path, Keep::PEAKS,
+                   [=](int place, const SlotInfo&) { return place % parts == part; });
 }
 
-// Makes the WAV files of every readable slot, or of the one named slot, handing each to the
-// page as it is whole.
-EMSCRIPTEN_KEEPALIVE int make_files(const char* path, const char* slot) {
-    return run_job(path, slot, Keep::FILES);
+// Makes the WAV file of the slot named slot, handing it to the page when it is whole.
+EMSCRIPTEN_KEEPALIVE int make_file(const char* path, const char* slot) {
+    return run_job(path, Keep::FILES, [=](int, const SlotInfo& each) {
+        char name[OUTPUT_NAME_BYTES];
+        format_output_name(each, name);
+        return std::strcmp(name, slot) == 0;
+    });
 }
 
 EMSCRIPTEN_KEEPALIVE const char* status_text(int code) {

@@ -1,8 +1,9 @@
-// The page's worker: runs the engine (createEngine, in front of this script) on the bank of each
-// request, one request after another. A 'read' request gets the bank's rows and each slot's
-// waveform peaks; a 'make' request gets the bank's WAV files again (or one slot's), one file at a
-// time: the next is made when the page says 'next', handing back the last one's memory when it
-// is done with it. Every request ends with an 'end' message carrying the job's code.
+// One of the page's workers: runs the engine (createEngine, in front of this script) on the bank
+// of each request, one request after another. A 'read' request gets the bank's rows and the
+// waveform peaks of the slots of its part; a 'make' request gets the bank's WAV files again (or
+// one slot's), one file at a time: the next is made when the page says 'next', handing back the
+// last one's memory when it is done with it. Every request ends with an 'end' message carrying
+// the job's code.
 //
 // The bank and the files go through the same few buffers again and again, so that a collection
 // leaves no trail of garbage for the browser to collect.
@@ -49,8 +50,8 @@ async function readFile(file) {
   }
 }
 
-const call = (engine, name, ...paths) =>
-  engine.ccall(name, 'number', paths.map(() => 'string'), paths);
+const call = (engine, name, ...values) => engine.ccall(
+  name, 'number', values.map((value) => (typeof value === 'string' ? 'string' : 'number')), values);
 
 // One slot at a time, each file sent before the next is made. A damaged slot is left out, as
 // unbank -k leaves it; any other failure ends the bank.
@@ -59,7 +60,7 @@ async function makeFiles(engine, slot) {
   if (listed !== JOB_DONE) return listed;
   for (const name of slot ? [slot] : rows.map((row) => row.name)) {
     made = false;
-    const status = call(engine, 'make_files', BANK, name);
+    const status = call(engine, 'make_file', BANK, name);
     if (made && !(await new Promise((resolve) => (next = resolve)))) return JOB_CANCELLED;
     if (status !== JOB_DONE && status !== JOB_READ_ERROR) return status;
   }
@@ -88,7 +89,7 @@ async function handle(engine, request) {
       rows = [];
     } else {
       status = call(engine, 'list_bank', BANK);
-      if (status === JOB_DONE) status = call(engine, 'read_bank', BANK);
+      if (status === JOB_DONE) status = call(engine, 'read_bank', BANK, request.part, request.parts);
     }
     postMessage({ id, type: 'end', status, text: text(status), rows, damaged, peaks });
   } finally {
