@@ -75,5 +75,5 @@ export async function banksSettled(page, count, timeout) {
   await page.waitForFunction(
     (n) => document.querySelectorAll('.bank').length === n &&
            !document.querySelector('.bank[data-state="working"]'),
-    { timeout, polling: 50 }, count);
+    { timeout, polling: 'mutation' }, count);
 }
