@@ -1,8 +1,8 @@
 // The page in headless Chromium or Firefox ESR, opened from disk, against the native unbank on
 // the same banks, in one page load: the rows of a known, a cut and a false bank; a save into a
-// stand-in folder with the overwrite question and a refusal; the zip and a row's download byte
-// for byte; a slot played; 30 full banks read and saved with the browser's memory held under
-// 1 GiB; a save stopped in the middle of a bank; no request leaving the page.
+// stand-in folder with the overwrite question and a refusal; the zip byte for byte; a slot
+// played; 30 full banks read and saved with the browser's memory held under 1 GiB; a save
+// stopped in the middle of a bank; no request leaving the page.
 //
 //   node page_test.mjs chromium|firefox PAGE.html NATIVE_BIN_FOLDER WORK_FOLDER
 import assert from 'node:assert/strict';
@@ -11,7 +11,7 @@ import { createHash } from 'node:crypto';
 import { linkSync, mkdirSync, readdirSync, readFileSync, rmSync, statSync, writeFileSync } from 'node:fs';
 import { join, relative, resolve } from 'node:path';
 import { pathToFileURL } from 'node:url';
-import { banksSettled, giveBanks, startBrowser } from './browser.mjs';
+import { banksSettled, giveBanks, runTask, startBrowser } from './browser.mjs';
 
 const [browserName, pagePath, bin, workArg] = process.argv.slice(2);
 const work = resolve(workArg);
@@ -23,7 +23,7 @@ const bank = (name) => join(work, name);
 
 // The known bank; the same cut short inside its last slot's data, with mono slot 3's data start
 // (bytes 6 to 8 of its record) also moved below the file, so that a damaged slot has readable
-// ones after it; a file that is no bank; and a full bank, 100 slots of noisy tones filling the
+// ones after it; a file that is no bank; and a full bank, 100 slots of a noisy tone filling the
 // address space, in copies.
 const MONO_DIRECTORY = 0x80000 + 20, MONO_RECORD = 26, FULL_FRAMES = 4954 * 32;
 execFileSync(join(bin, 'mkbank'), [bank('demo.zp4'), '--demo'], { stdio: 'ignore' });
@@ -32,18 +32,14 @@ const cutBytes = Buffer.from(demoBytes.subarray(0, demoBytes.length - 4000));
 cutBytes.fill(0, MONO_DIRECTORY + 3 * MONO_RECORD + 6, MONO_DIRECTORY + 3 * MONO_RECORD + 9);
 writeFileSync(bank('cut.zp4'), cutBytes);
 writeFileSync(bank('notes.zp4'), 'not a bank at all\n'.repeat(100));
-const slots = [];
-for (let slot = 0, seed = 1; slot < 100; ++slot) {
-  const wav = Buffer.alloc(44 + 2 * FULL_FRAMES);
-  wav.write('RIFF\0\0\0\0WAVEfmt \x10\0\0\0\x01\0\x01\0\0\x7d\0\0\0\xfa\0\0\x02\0\x10\0data', 'latin1');
-  wav.writeUInt32LE(36 + 2 * FULL_FRAMES, 4);
-  wav.writeUInt32LE(2 * FULL_FRAMES, 40);
-  for (let i = 0; i < FULL_FRAMES; ++i, seed = (seed * 1103515245 + 12345) >>> 0)
-    wav.writeInt16LE(Math.round(9000 * Math.sin(i * (slot + 1) / 300) + (seed >>> 22) - 512), 44 + 2 * i);
-  writeFileSync(bank(`full/${slot}.wav`), wav);
-  slots.push('--mono', `${slot}=${bank(`full/${slot}.wav`)}`);
-}
-execFileSync(join(bin, 'mkbank'), [bank('full.zp4'), ...slots], { stdio: 'ignore' });
+const tone = Buffer.alloc(44 + 2 * FULL_FRAMES); // 16-bit mono at 32000 Hz
+tone.write('RIFF\0\0\0\0WAVEfmt \x10\0\0\0\x01\0\x01\0\0\x7d\0\0\0\xfa\0\0\x02\0\x10\0data', 'latin1');
+tone.writeUInt32LE(2 * FULL_FRAMES, 40);
+for (let i = 0, seed = 1; i < FULL_FRAMES; ++i, seed = (seed * 1103515245 + 12345) >>> 0)
+  tone.writeInt16LE(Math.round(9000 * Math.sin(i / 30) + (seed >>> 22) - 512), 44 + 2 * i);
+writeFileSync(bank('full/tone.wav'), tone);
+execFileSync(join(bin, 'mkbank'), [bank('full.zp4'), ...Array.from({ length: 100 }, (_, slot) =>
+  ['--mono', `${slot}=${bank('full/tone.wav')}`]).flat()], { stdio: 'ignore' });
 const fullBanks = Array.from({ length: FULL_BANKS }, (_, i) => bank(`full/f${i + 10}.zp4`));
 fullBanks.forEach((path) => linkSync(bank('full.zp4'), path));
 const banks = ['demo.zp4', 'cut.zp4', 'notes.zp4'].map(bank);
@@ -111,34 +107,19 @@ function standInFolder() {
   }).observe(document.getElementById('question'), { attributes: true }));
 }
 
-// Saves into a fresh stand-in folder holding the files given, with the browser's memory sampled
-// as it goes; returns what the folder holds, the questions, the page's words and the peak.
+// Saves into a fresh stand-in folder holding the files given ('old'), with the browser's memory
+// sampled as it goes; returns what the folder holds, the questions, the page's words and the peak.
 async function saveIntoFolder(page, settings) {
-  await page.evaluate((given) => {
-    Object.assign(test, given, { saved: new Map(given.saved.map((path) => [path, 'old'])) });
-  }, { saved: [], refuse: '', stopAt: '', answers: [], asked: [], ...settings });
-  const peak = await sampleMemory(async () => {
-    await page.$eval('#status', (status) => (status.textContent = ''));
-    await page.click('#save-folder');
-    await page.waitForFunction(() => document.getElementById('stop').hidden &&
-                               document.getElementById('status').textContent, { polling: 50 });
-  });
-  return page.evaluate((most) => ({ saved: Object.fromEntries(test.saved), asked: test.asked,
-    status: document.getElementById('status').textContent, most }), peak);
+  await page.evaluate((given) => Object.assign(test, given, {
+    saved: new Map(given.saved.map((path) => [path, 'old'])) }),
+  { saved: [], refuse: '', stopAt: '', answers: [], asked: [], ...settings });
+  let status;
+  const { peak } = await measure(async () => (status = await runTask(page, '#save-folder')));
+  return { ...await page.evaluate(() => ({ saved: Object.fromEntries(test.saved), asked: test.asked })),
+           status, peak };
 }
 
-async function sampleMemory(action) {
-  let most = pss();
-  const timer = setInterval(() => (most = Math.max(most, pss())), 100);
-  try {
-    await action();
-  } finally {
-    clearInterval(timer);
-  }
-  return Math.max(most, pss());
-}
-
-const { browser, download, pss, close } = await startBrowser(browserName, join(work, 'downloads'));
+const { browser, download, measure, close } = await startBrowser(browserName, join(work, 'downloads'));
 const watchdog = setTimeout(() => {
   console.error('page test: no result after 300 s');
   close().finally(() => process.exit(1));
@@ -198,12 +179,9 @@ try {
     !/^full/.test(path)).sort(), 'the zip');
   for (const path of Object.keys(zipped)) assert.ok(zipped[path].equals(native[path]), path);
 
-  // One slot's file from its row, and the same slot played for its frames at 32000 a second.
+  // A slot, made again, plays for its frames at 32000 a second.
   const stereo = demo.rows.find((row) => row.kind === 'stereo');
-  const slotRow = `.bank:first-of-type tr[data-slot="${stereo.name}"]`;
-  const saved = await download(() => page.click(slotRow + ' .save button'));
-  assert.ok(readFileSync(join(work, 'downloads', saved)).equals(native['demo/' + stereo.name]));
-  await page.click(slotRow + ' .play button');
+  await page.click(`.bank:first-of-type tr[data-slot="${stereo.name}"] .play button`);
   const duration = await page.$eval('#player', (player) => new Promise((done, fail) => {
     const check = () => (player.paused ? fail(new Error('not playing')) : done(player.duration));
     if (player.readyState >= 1 && !player.paused) check();
@@ -213,14 +191,14 @@ try {
   assert.ok(Math.abs(duration - Number(stereo.frames) / 32000) < 1e-4, `played ${duration} s`);
 
   // The full banks read, then all banks saved, the browser's memory under the bound throughout.
-  const reading = await sampleMemory(async () => {
+  const { peak: reading } = await measure(async () => {
     await giveBanks(page, fullBanks);
     await banksSettled(page, banks.length + FULL_BANKS, 240 * SECONDS);
   });
   const all = await saveIntoFolder(page, {});
   const gib = (bytes) => (bytes / 2 ** 30).toFixed(2) + ' GiB';
-  assert.ok(reading < MEMORY_BOUND && all.most < MEMORY_BOUND,
-            `memory: ${gib(reading)} reading, ${gib(all.most)} saving`);
+  assert.ok(reading < MEMORY_BOUND && all.peak < MEMORY_BOUND,
+            `memory: ${gib(reading)} reading, ${gib(all.peak)} saving`);
   const everyFile = Object.keys(native).filter((path) => !/^full/.test(path))
     .concat(...fullBanks.map((_, i) => Object.keys(native).filter((path) => /^full/.test(path))
       .map((path) => path.replace(/^full/, 'f' + (i + 10)))));
@@ -238,7 +216,7 @@ try {
   assert.deepEqual(away, [], 'requests that left the page');
   console.log(`page test in ${browserName}: ${Object.keys(zipped).length} files zipped and ` +
               `${everyFile.length} saved as the native ones; memory ${gib(reading)} reading ` +
-              `${FULL_BANKS} full banks, ${gib(all.most)} saving them; passed`);
+              `${FULL_BANKS} full banks, ${gib(all.peak)} saving them; passed`);
 } finally {
   clearTimeout(watchdog);
   await close();
