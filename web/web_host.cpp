@@ -4,6 +4,7 @@
 // the worker's script copies each one from there through the hooks it sets on the module
 // (onSlotRow, onProgress, onDamagedSlot, onPeaks, onFile).
 #include "bank_table.h"
+#include "batch_decoder.h"
 #include "extract_job.h"
 #include "memory_file.h"
 #include "slot_writer.h"
@@ -152,6 +153,15 @@ EMSCRIPTEN_KEEPALIVE int make_file(const char* path, const char* slot) {
         format_output_name(each, name);
         return std::strcmp(name, slot) == 0;
     });
+}
+
+// Decodes 400 runs of blocks of nothing when the worker starts: the browser compiles the
+// decoder's optimised code once it has run a while, and it then has by the time a bank comes.
+EMSCRIPTEN_KEEPALIVE void warm_up() {
+    static uint8_t blocks[256 * BLOCK_BYTES];
+    static int16_t samples[256 * BLOCK_SAMPLES];
+    for (int run = 0; run < 400; ++run)
+        decode_blocks(blocks, 256, samples);
 }
 
 EMSCRIPTEN_KEEPALIVE const char* status_text(int code) {

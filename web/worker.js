@@ -97,7 +97,10 @@ async function handle(engine, request) {
   }
 }
 
-let queue = engineReady;
+let queue = engineReady.then((engine) => {
+  engine.ccall('warm_up', null, [], []);
+  return engine;
+});
 onmessage = ({ data }) => {
   if (data.type === 'next') {
     if (data.id !== id) return;
