@@ -2,12 +2,14 @@
 // the peaks of its waveform kept) and makes its WAV files again, on the worker's own thread.
 // The files are written into memory (system_file_memory.cpp), into a buffer this host owns, and
 // the worker's script copies each one from there through the hooks it sets on the module
-// (onSlotRow, onProgress, onDamagedSlot, onPeaks, onFile).
+// (onSlotRow, onProgress, onDamagedSlot, onPeaks, onSpan, onFile).
 #include "bank_table.h"
 #include "batch_decoder.h"
+#include "bulk_file.h"
 #include "extract_job.h"
 #include "memory_file.h"
 #include "slot_writer.h"
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -25,6 +27,9 @@ EM_JS(void, page_damaged_slot, (const char* name), {
 });
 EM_JS(void, page_peaks, (const char* name, const float* peaks, int count), {
     Module.onPeaks(UTF8ToString(name), HEAPF32.slice(peaks >> 2, (peaks >> 2) + count));
+});
+EM_JS(void, page_span, (double from, double to), {
+    Module.onSpan(from, to);
 });
 EM_JS(void, page_file, (const char* name, const uint8_t* bytes, size_t length), {
     Module.onFile(UTF8ToString(name), HEAPU8.subarray(bytes, bytes + length));
@@ -80,7 +85,23 @@ void find_peaks(const uint8_t* wav, size_t length, float peaks[PEAK_COLUMNS]) {
     }
 }
 
-// The job on the bank at path for the slots that chosen(place in the table, slot) picks, going
+int64_t slot_blocks(const SlotInfo& slot) {
+    return int64_t(channel_blocks(slot_frames(slot))) * (is_stereo(slot) ? 2 : 1);
+}
+
+// Which of parts the slot at place in the table belongs to: counted through the table, the
+// blocks before it fall in that part of them all. A bank laid out in table order has each
+// part's slots together in the file.
+int part_of(const OpenBank& bank, int place, int parts) {
+    int64_t before = 0, total = 0;
+    for (int i = 0; i < bank.count; ++i) {
+        if (i < place) before += slot_blocks(bank.table[i]);
+        total += slot_blocks(bank.table[i]);
+    }
+    return int(before * parts / total);
+}
+
+// The job on the bank at path for the slots that chosen(bank, place in the table) picks, going
 // on past damaged slots as unbank --keep-going does. Returns the job's final code.
 template <class Choose> int run_job(const char* path, Keep keep, Choose chosen) {
     OpenBank bank;
@@ -90,7 +111,7 @@ template <class Choose> int run_job(const char* path, Keep keep, Choose chosen) 
     options.keep_going = true;
     options.every_slot = false;
     for (int i = 0; i < bank.count; ++i)
-        options.chosen[bank.table[i].id] = chosen(i, bank.table[i]);
+        options.chosen[bank.table[i].id] = chosen(bank, i);
     keeping = keep;
     std::snprintf(bulk_path, sizeof bulk_path, "%s", path);
     PageHost host;
@@ -138,21 +159,49 @@ EMSCRIPTEN_KEEPALIVE int list_bank(const char* path) {
     return JOB_DONE;
 }
 
-// Decodes every slot of the part-th of parts (every parts-th slot of the table from the part-th
-// on), handing the page each one's peaks and each damaged slot's name: workers side by side
-// read a bank in parts. JOB_EMPTY when the part holds no slot.
+// The bytes of the file that the slots of the part-th of parts lie in, beside the directory:
+// from the first of their blocks to the end of the last, handed to the page (onSpan). A worker
+// reads only those, and the directory, to read its part.
+EMSCRIPTEN_KEEPALIVE int part_span(const char* path, int part, int parts) {
+    OpenBank bank;
+    const JobStatus status = open_bank(path, bank);
+    if (status != JOB_DONE) return status;
+    int64_t from = bank.size, to = 0;
+    for (int i = 0; i < bank.count; ++i) {
+        const SlotInfo& slot = bank.table[i];
+        if (part_of(bank, i, parts) != part) continue;
+        const int64_t length = int64_t(channel_blocks(slot_frames(slot))) * BLOCK_BYTES;
+        const int64_t right  = is_stereo(slot) ? slot.right_distance : 0;
+        for (const int64_t start : {int64_t(slot.data_offset), slot.data_offset + right}) {
+            from = std::min(from, std::max<int64_t>(start, 0));
+            to   = std::max(to, std::min(start + length, bank.size));
+        }
+    }
+    page_span(double(from), double(std::max(from, to)));
+    return JOB_DONE;
+}
+
+// Decodes every slot of the part-th of parts, handing the page each one's peaks and each
+// damaged slot's name: workers side by side read a bank in parts. JOB_EMPTY when the part holds
+// no slot.
 EMSCRIPTEN_KEEPALIVE int read_bank(const char* path, int part, int parts) {
-    return run_job(path, Keep::PEAKS,
-                   [=](int place, const SlotInfo&) { return place % parts == part; });
+    return run_job(path, Keep::PEAKS, [=](const OpenBank& bank, int place) {
+        return part_of(bank, place, parts) == part;
+    });
 }
 
 // Makes the WAV file of the slot named slot, handing it to the page when it is whole.
 EMSCRIPTEN_KEEPALIVE int make_file(const char* path, const char* slot) {
-    return run_job(path, Keep::FILES, [=](int, const SlotInfo& each) {
+    return run_job(path, Keep::FILES, [=](const OpenBank& bank, int place) {
         char name[OUTPUT_NAME_BYTES];
-        format_output_name(each, name);
+        format_output_name(bank.table[place], name);
         return std::strcmp(name, slot) == 0;
     });
+}
+
+// The bytes from the start of the file to the end of the directory.
+EMSCRIPTEN_KEEPALIVE int directory_end() {
+    return int(DIRECTORY_END);
 }
 
 // Decodes 400 runs of blocks of nothing when the worker starts: the browser compiles the

@@ -147,10 +147,11 @@ try {
       seconds: tr.querySelector('.seconds').textContent,
       damage: tr.querySelector('.damage').textContent,
       saves: tr.querySelectorAll('.save button').length,
+      wave: tr.querySelector('.wave path')?.getAttribute('d'),
     })),
   })));
   const [demo, cut, notes] = shown;
-  const rowsOnly = (rows) => rows.map(({ saves, ...row }) => row);
+  const rowsOnly = (rows) => rows.map(({ saves, wave, ...row }) => row);
   assert.deepEqual(rowsOnly(demo.rows), nativeRows(bank('demo.zp4')), 'rows of the known bank');
   assert.equal(demo.state, 'done');
   assert.deepEqual(rowsOnly(cut.rows), nativeRows(bank('cut.zp4')), 'rows of the cut bank');
@@ -158,6 +159,18 @@ try {
             demo.rows.concat(cut.rows).every((row) => row.saves === (row.damage ? 0 : 1)),
             'a file is offered for every slot but the damaged ones, which are marked');
   assert.equal(cut.state, 'damaged');
+  // Each waveform line is as tall as the loudest sample of its 120th of the native file.
+  for (const { name, wave } of demo.rows) {
+    const wav = native['demo/' + name], channels = wav.readUInt16LE(22);
+    const frames = (wav.length - 44) / 2 / channels, per = Math.max(1, Math.ceil(frames / 120));
+    const heights = [...wave.matchAll(/v([\d.]+)/g)].map(([, height]) => Number(height) / 28);
+    heights.forEach((height, column) => {
+      let loudest = 1 / 28; // the shortest line the page draws
+      for (let i = column * per * channels; i < Math.min(frames, (column + 1) * per) * channels; ++i)
+        loudest = Math.max(loudest, Math.abs(wav.readInt16LE(44 + 2 * i)) / 32768);
+      assert.ok(Math.abs(height - loudest) < 0.01, `${name}: column ${column}`);
+    });
+  }
   assert.deepEqual(notes, { state: 'failed', errors: ['Not ZP-4 file'], rows: [] });
 
   // Two files exist: No to the first, Yes to All to the second, which holds for the next bank.
