@@ -202,7 +202,7 @@ async function readBank(bank) {
         bank.progress.value = shown.reduce((sum, each) => sum + each.current, 0);
       })));
     const failed = parts.find((part) => part.status !== JOB_DONE && part.status !== JOB_EMPTY);
-    const read = { ...parts[0], ...failed,
+    const read = { ...parts[0], ...failed, rows: parts[0].rows,
                    status: failed ? failed.status : JOB_DONE,
                    peaks: Object.assign({}, ...parts.map((part) => part.peaks)),
                    damaged: parts.flatMap((part) => part.damaged) };
@@ -374,15 +374,16 @@ player.addEventListener('ended', stopPlaying);
 
 // ---- Saving and zipping: one task at a time, each with Stop.
 
-// Runs work(task), which returns the words for what it did; a failure or Stop is shown with what
-// was done before it (task.done).
+// Runs work(task), which returns the words for what it did and whether a bank was left out; a
+// failure or Stop is shown with what was done before it (task.done).
 async function runTask(work, total) {
   task = { stopped: false, writable: null, done: () => '' };
   taskProgress.max = total;
   taskProgress.value = 0;
   updateControls();
   try {
-    showStatus(await work(task));
+    const { text, failed } = await work(task);
+    showStatus(text, failed);
   } catch (error) {
     const done = task.done();
     if (task.stopped) showStatus('Stopped. ' + done);
@@ -436,8 +437,9 @@ function zipTask(list, zipName, prefix) {
     if (job.stopped) throw new Stopped();
     hand(blob, zipName);
     const left = missing.length ? ' Left out: ' + missing.join('; ') + '.' : '';
-    return zipName + ': ' + plural(files, 'file') + ' (' + (blob.size / 1e6).toFixed(1) +
-           ' MB) handed to the browser\'s downloads.' + left;
+    return { failed: missing.length > 0,
+             text: zipName + ': ' + plural(files, 'file') + ' (' + (blob.size / 1e6).toFixed(1) +
+                   ' MB) handed to the browser\'s downloads.' + left };
   }, countFiles(list));
 }
 
@@ -523,7 +525,7 @@ async function saveInto(root, list, job) {
     }
   }
   const left = missing.length ? ' Not saved: ' + missing.join('; ') + '.' : '';
-  return 'Saved: ' + job.done() + left;
+  return { text: 'Saved: ' + job.done() + left, failed: missing.length > 0 };
 }
 
 if (window.showDirectoryPicker) saveFolder.hidden = false;

@@ -50,8 +50,8 @@ async function readInto(file, from, to) {
       if (done) return;
       at += value.length;
     }
-  } catch (error) { // the browser cannot read the file (again): moved, changed or gone
-    throw new Unreadable(error.message);
+  } catch (error) { // moved, changed or removed since it was chosen, or no longer allowed
+    throw new Unreadable('the browser cannot read the file again (' + error.message + ')');
   }
 }
 
