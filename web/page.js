@@ -541,9 +541,10 @@ saveFolder.addEventListener('click', async () => {
   runTask((job) => saveInto(root, list, job), countFiles(list));
 });
 
-// ---- Taking banks. The workers start at once, so that the engine is ready when a bank comes.
+// ---- Taking banks. The workers start once the page has loaded, so that the engine is ready
+// when a bank comes.
 
-workers.forEach(startWorker);
+addEventListener('load', () => workers.forEach((place) => place.worker || startWorker(place)));
 
 document.getElementById('bank-input').addEventListener('change', (event) => {
   for (const file of event.target.files) addBank(file, '');
