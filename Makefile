@@ -3,7 +3,8 @@
 # make fuzz: runs every fuzz target for FUZZ_SECONDS (60) each.
 # make mutants: how many planted faults the tests catch (tests/mutants/).
 # make dist: the release files in build/dist; make dist-check: each checked as received.
-# make web: the page, build/web/unbank.html; make test-web: its tests in headless Chromium.
+# make web: the page, build/web/unbank.html; make test-web: its tests in headless Chromium and
+# Firefox ESR.
 # make test-arm64: the 64-bit ARM build, build/arm64, and its tests under qemu-user.
 
 # clang and libclang-rt-14-dev (its libFuzzer runtime) build the fuzz targets; util-linux
@@ -17,9 +18,10 @@ PACKAGES := cmake make g++ googletest libgtest-dev libbenchmark-dev python3 \
 PACKAGES += bash-completion libimage-exiftool-perl
 # The 64-bit ARM build: Debian's aarch64 cross compiler, and qemu-user to run its programs here.
 PACKAGES += g++-aarch64-linux-gnu qemu-user
-# The page: Debian's emscripten builds it, Debian's Chromium runs its tests; npm ci in web/
-# brings the zip library the page holds and the browser driver, as web/package-lock.json pins.
-WEB_PACKAGES := emscripten chromium
+# The page: Debian's emscripten builds it, Debian's Chromium and Firefox ESR run its tests; npm ci
+# in web/ brings the zip library the page holds and the browser driver, as web/package-lock.json
+# pins.
+WEB_PACKAGES := emscripten chromium firefox-esr
 # The 32-bit release runs its tests under 32-bit Wine, from Debian's i386 architecture.
 I386_PACKAGES := wine32:i386
 # make bench alone needs these: the peer it is compared with, the synthesiser of its test
@@ -135,7 +137,8 @@ web: deps
 	cmake --build --preset web -j$(JOBS)
 
 # The codec's tests under Node, its WebAssembly vector lanes against the block decoder; then the
-# page, opened from disk in headless Chromium, against the native unbank on the same banks.
+# page, opened from disk in headless Chromium and Firefox ESR, against the native unbank on the
+# same banks.
 test-web: web build-native
 	ctest --preset web
 

@@ -7,7 +7,7 @@ import { pathToFileURL } from 'node:url';
 import { banksSettled, giveBanks, startBrowser } from './browser.mjs';
 
 const [pagePath, bankPath, out, phone] = process.argv.slice(2);
-const { browser, close } = await startBrowser(resolve('.'));
+const { browser, close } = await startBrowser('chromium', resolve('.'));
 try {
   const page = await browser.newPage();
   await page.setViewport(phone ? { width: 390, height: 844, deviceScaleFactor: 2 }
