@@ -164,7 +164,7 @@ bench: build-native deps-bench web
 	$(NATIVE)/codec_bench
 	$(NATIVE)/engine_bench
 	bench/compare.sh $(NATIVE)
-	node web/tests/bench.mjs $(WEB)/unbank.html $(NATIVE) build/native/compare/bank.zp4 $(WEB)/bench
+	node bench/page_bench.mjs $(WEB)/unbank.html $(NATIVE) build/native/compare/bank.zp4 $(WEB)/bench
 
 deps-dist: deps
 	@$(call install_missing,$(DIST_PACKAGES))

@@ -1,10 +1,10 @@
 // The picture of the page in the README: the demo bank loaded, at a desktop's width; with
 // --phone, at a phone's.
 //
-//   node screenshot.mjs PAGE.html BANK.zp4 OUT.png [--phone]
+//   node web/screenshot.mjs PAGE.html BANK.zp4 OUT.png [--phone]
 import { resolve } from 'node:path';
 import { pathToFileURL } from 'node:url';
-import { banksSettled, giveBanks, startBrowser } from './browser.mjs';
+import { banksSettled, giveBanks, startBrowser } from './tests/browser.mjs';
 
 const [pagePath, bankPath, out, phone] = process.argv.slice(2);
 const { browser, close } = await startBrowser('chromium', resolve('.'));

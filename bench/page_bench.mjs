@@ -5,12 +5,12 @@
 // the files and drops them, and zipped, with the seconds, the peak memory of all the browser's
 // processes (goal: under 1 GiB reading and saving) and how long Stop takes in a save.
 //
-//   node bench.mjs PAGE.html NATIVE_BIN_FOLDER BANK.zp4 WORK_FOLDER    ROUNDS=n (5) BANKS=n (30)
+//   node bench/page_bench.mjs PAGE.html NATIVE_BIN_FOLDER BANK.zp4 WORK_FOLDER    ROUNDS=n (5) BANKS=n (30)
 import { execFileSync } from 'node:child_process';
 import { linkSync, mkdirSync, rmSync } from 'node:fs';
 import { join, resolve } from 'node:path';
 import { pathToFileURL } from 'node:url';
-import { banksSettled, giveBanks, runTask, startBrowser } from './browser.mjs';
+import { banksSettled, giveBanks, runTask, startBrowser } from '../web/tests/browser.mjs';
 
 const [pagePath, bin, bankPath, workArg] = process.argv.slice(2);
 const work = resolve(workArg);
