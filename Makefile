@@ -114,7 +114,9 @@ test-asan: deps
 	ctest --preset asan -j$(JOBS)
 
 # The job's tests under ThreadSanitizer: the worker shares the reply state, the busy flag
-# and the counters with the window or console thread.
+# and the counters with the window or console thread. Not the stop signals' test nor the kill
+# test: ThreadSanitizer holds a signal back until the thread that took it enters a call it
+# watches, now and then until the job has ended, and a killed program reports nothing.
 test-tsan: deps
 	cmake --preset tsan >/dev/null
 	cmake --build --preset tsan -j$(JOBS)
