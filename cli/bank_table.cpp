@@ -21,11 +21,8 @@ JobStatus open_bank(const std::string& path, OpenBank& bank) {
 }
 
 const char* slot_damage(const SlotInfo& slot, int64_t file_size) {
-    const int64_t blocks = int64_t(channel_blocks(slot_frames(slot)));
-    const int64_t left   = slot.data_offset;
-    const int64_t right  = is_stereo(slot) ? left + slot.right_distance : left;
+    const auto [left, right, length] = slot_extent(slot);
     if (left < 0 || right < 0) return "negative data offset";
-    const int64_t length = blocks * BLOCK_BYTES;
     if (left + length > file_size || right + length > file_size) return "data outside the file";
     return nullptr;
 }

@@ -48,6 +48,19 @@ constexpr uint64_t channel_blocks(uint64_t frames) {
     return frames == 0 ? 1 : (frames + BLOCK_SAMPLES - 1) / BLOCK_SAMPLES;
 }
 
+// Where a slot's blocks lie in the bank file, as its record gives them.
+struct SlotExtent {
+    int64_t left;   // file offset of the first (left, or only) block
+    int64_t right;  // of the first right block; a mono slot's is its left
+    int64_t length; // bytes that each channel's blocks take
+};
+
+inline SlotExtent slot_extent(const SlotInfo& slot) {
+    const int64_t left = slot.data_offset;
+    return {left, is_stereo(slot) ? left + slot.right_distance : left,
+            int64_t(channel_blocks(slot_frames(slot))) * BLOCK_BYTES};
+}
+
 constexpr int OUTPUT_NAME_BYTES = 8; // "00s.wav" and its terminator
 
 // The slot's output file name without a folder: "%02d.wav" for mono slot n, "%02ds.wav" for

@@ -85,18 +85,18 @@ void find_peaks(const uint8_t* wav, size_t length, float peaks[PEAK_COLUMNS]) {
     }
 }
 
-int64_t slot_blocks(const SlotInfo& slot) {
-    return int64_t(channel_blocks(slot_frames(slot))) * (is_stereo(slot) ? 2 : 1);
+int64_t slot_bytes(const SlotInfo& slot) {
+    return slot_extent(slot).length * (is_stereo(slot) ? 2 : 1);
 }
 
 // Which of parts the slot at place in the table belongs to: counted through the table, the
-// blocks before it fall in that part of them all. A bank laid out in table order has each
+// bytes before it fall in that part of them all. A bank laid out in table order has each
 // part's slots together in the file.
 int part_of(const OpenBank& bank, int place, int parts) {
     int64_t before = 0, total = 0;
     for (int i = 0; i < bank.count; ++i) {
-        if (i < place) before += slot_blocks(bank.table[i]);
-        total += slot_blocks(bank.table[i]);
+        if (i < place) before += slot_bytes(bank.table[i]);
+        total += slot_bytes(bank.table[i]);
     }
     return int(before * parts / total);
 }
@@ -168,11 +168,9 @@ EMSCRIPTEN_KEEPALIVE int part_span(const char* path, int part, int parts) {
     if (status != JOB_DONE) return status;
     int64_t from = bank.size, to = 0;
     for (int i = 0; i < bank.count; ++i) {
-        const SlotInfo& slot = bank.table[i];
         if (part_of(bank, i, parts) != part) continue;
-        const int64_t length = int64_t(channel_blocks(slot_frames(slot))) * BLOCK_BYTES;
-        const int64_t right  = is_stereo(slot) ? slot.right_distance : 0;
-        for (const int64_t start : {int64_t(slot.data_offset), slot.data_offset + right}) {
+        const auto [left, right, length] = slot_extent(bank.table[i]);
+        for (const int64_t start : {left, right}) {
             from = std::min(from, std::max<int64_t>(start, 0));
             to   = std::max(to, std::min(start + length, bank.size));
         }
